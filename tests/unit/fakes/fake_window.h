@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,13 @@ public:
         std::string text;
         std::optional<std::string> caption;  // none: the box bears the application title
         friend bool operator==(const Message&, const Message&) = default;
+        // Readable failure output in tests: the text, and the caption when there is one.
+        friend void PrintTo(const Message& message, std::ostream* out) {
+            *out << '"' << message.text << '"';
+            if (message.caption) {
+                *out << " captioned \"" << *message.caption << '"';
+            }
+        }
     };
 
     std::string server = "(local)";

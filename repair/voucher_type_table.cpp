@@ -26,7 +26,9 @@ constexpr VoucherTypeTable kTable{{
 
 }  // namespace
 
-const VoucherTypeTable& voucherTypeTable() { return kTable; }
+const VoucherTypeTable& voucherTypeTable() {
+    return kTable;
+}
 
 std::string helpItem(std::size_t row) {
     std::string item = std::to_string(row + 1);

@@ -29,7 +29,8 @@ using VoucherTypeTable = std::array<VoucherTypeEntry, kVoucherTypeCount>;
 // The 18 kinds, in the order the repair run visits them and the help message lists them.
 [[nodiscard]] const VoucherTypeTable& voucherTypeTable();
 
-// The kind's item in the help list: its number counted from 1, a full stop and its name ("4.采购订单").
+// The kind's item in the help list: its number counted from 1, a full stop and its name
+// ("4.采购订单").
 [[nodiscard]] std::string helpItem(std::size_t row);
 
 }  // namespace kelvar

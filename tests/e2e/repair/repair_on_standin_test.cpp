@@ -1,0 +1,146 @@
+// The repair run against the stand-in server through the ODBC layer and FreeTDS: the texts on the
+// wire and the server's own words in the messages.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "fakes/fake_window.h"
+#include "platform/database_objects.h"
+#include "platform/odbc/odbc_database_access.h"
+#include "repair/repair_run.h"
+#include "repair_backend.h"
+#include "standin_connection.h"
+#include "standin_process.h"
+
+namespace kelvar::e2e {
+namespace {
+
+using Message = fake::FakeWindow::Message;
+
+class RepairOnStandin : public ::testing::Test {
+  protected:
+    void start(standin::StandinOptions options = {}) {
+        server.emplace(std::move(options));
+        objects.con().open(oleDbConnectionString(server->port(), server->password()));
+    }
+
+    void pressUpdate(std::string database) {
+        window.databaseEdit = std::move(database);
+        cmdOK_Click(objects, window);
+    }
+
+    [[nodiscard]] std::map<std::string, Maxima> counters(AccountNumber account) {
+        return readCounters(access, *server, account);
+    }
+
+    std::optional<standin::StandinProcess> server;
+    odbc::OdbcDatabaseAccess access;
+    DatabaseObjects objects{access};
+    fake::FakeWindow window;
+};
+
+TEST_F(RepairOnStandin, SendsTheRunsStatementsInOrderAfterTheSwitch) {
+    start();
+    pressUpdate("zrdata_001_2024");
+
+    const auto texts = server->sqlTexts();
+    const auto firstQuery = std::find_if(texts.begin(), texts.end(), [](const std::string& sql) {
+        return sql.starts_with("select max(");
+    });
+    ASSERT_NE(firstQuery, texts.end());
+    EXPECT_NE(std::find(texts.begin(), firstQuery, "USE [zrdata_001_2024]"), firstQuery)
+        << "the default database is switched before the first query";
+
+    const auto run = repairStatementsOf(texts);
+    ASSERT_EQ(run.size(), 17u * 3u + 1u);
+    const auto slice = [&](std::size_t from, std::size_t count) {
+        return std::vector<std::string>(run.begin() + static_cast<long>(from),
+                                        run.begin() + static_cast<long>(from + count));
+    };
+    EXPECT_EQ(
+        slice(0, 3),
+        (std::vector<std::string>{
+            "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,rdrecords as b",
+            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='rd'",
+            "update zrsystem..za_identity set ifatherid=1012,iChildId=10036 where cAcc_id=1 "
+            "and cvouchtype='rd'"}));
+    EXPECT_EQ(
+        slice(9, 3),
+        (std::vector<std::string>{
+            "select max(a.POID) as idf,max(b.ID) as idc from PO_Pomain as a,PO_Podetails as b",
+            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and "
+            "cvouchtype='POMain'",
+            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
+            "values(1,'POMain',40006,70018)"}));
+    EXPECT_EQ(slice(18, 2),
+              (std::vector<std::string>{
+                  "select max(a.PSVID) as idf,max(b.ID) as idc from PurSettleVouch as "
+                  "a,PurSettleVouchs as b",
+                  "select max(a.id) as idf,max(b.autoid) as idc from SA_SettleVouch as "
+                  "a,SA_SettleVouchs as b"}));
+    EXPECT_EQ(
+        slice(49, 3),
+        (std::vector<std::string>{
+            "select sum(idf) as idf,sum(idc) as idc from (select max(cCancelNo) as idf,0 as "
+            "idc from Ap_CloseBill union all select 0 as idf,count(cCancelNo) as idc from "
+            "Ap_CloseBill where cCancelNo is not null) as aa",
+            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='XJ'",
+            "update zrsystem..za_identity set ifatherid=12,iChildId=6 where cAcc_id=1 and "
+            "cvouchtype='XJ'"}));
+}
+
+TEST_F(RepairOnStandin, MissingTablesAreNamedWithTheServersWordsAndTheRestWritten) {
+    start();
+    pressUpdate("zrdata_002_2024");
+    EXPECT_EQ(window.messages,
+              (std::vector<Message>{
+                  {"以下单据的最大单据号未能修改：\n"
+                   "12.限额领料单：[FreeTDS][SQL Server]Invalid object name 'MatchVouch'.\n"
+                   "15.销售报价单：[FreeTDS][SQL Server]Invalid object name 'SA_QuoMain'.\n"
+                   "17.库存调拨单：[FreeTDS][SQL Server]Invalid object name 'TransVouchs'.\n"
+                   "18.现结线索：[FreeTDS][SQL Server]Invalid object name 'Ap_CloseBill'.",
+                   "修改最大单据号"}}));
+    EXPECT_EQ(counters(2), (std::map<std::string, Maxima>{{"rd", {53, 507}},
+                                                          {"BILLVOUCH", {62, 604}},
+                                                          {"DISPATCH", {72, 703}},
+                                                          {"POMain", {81, 802}},
+                                                          {"SOMain", {92, 903}},
+                                                          {"PURBILL", {101, 1002}},
+                                                          {"PURSTID", {111, 1101}},
+                                                          {"SETTLEVOUCH", {121, 1202}},
+                                                          {"EXPENSE", {131, 1301}},
+                                                          {"ch", {141, 1401}},
+                                                          {"ju", {151, 1502}},
+                                                          {"PUAPP", {161, 1602}},
+                                                          {"PUARRIVAL", {172, 1703}},
+                                                          {"SALEPAY", {181, 1801}}}));
+}
+
+TEST_F(RepairOnStandin, RejectedInsertCarriesTheTriggersWords) {
+    standin::StandinOptions options;
+    options.extraSql = {{"zrsystem", rejectInsertTrigger("ch")}};
+    start(std::move(options));
+    pressUpdate("zrdata_001_2024");
+    EXPECT_EQ(window.messages, (std::vector<Message>{{"以下单据的最大单据号未能修改：\n"
+                                                      "10.盘点单：[FreeTDS][SQL Server]no ch today",
+                                                      "修改最大单据号"}}));
+}
+
+TEST_F(RepairOnStandin, MissingDatabaseCarriesTheServersWords) {
+    start();
+    pressUpdate("zrdata_001_2023");
+    EXPECT_EQ(window.messages,
+              (std::vector<Message>{{"无法打开数据库“zrdata_001_2023”：\n"
+                                     "[FreeTDS][SQL Server]Database 'zrdata_001_2023' does not "
+                                     "exist. Make sure that the name is entered correctly.\n"
+                                     "[FreeTDS][SQL Server]Could not change database",
+                                     "修改最大单据号"}}));
+    const auto run = repairStatementsOf(server->sqlTexts());
+    EXPECT_TRUE(run.empty());
+}
+
+}  // namespace
+}  // namespace kelvar::e2e

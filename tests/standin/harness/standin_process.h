@@ -1,0 +1,131 @@
+// Test harness for the SQL Server stand-in (kelvar-standin).
+//
+//   #include "standin_process.h"
+//   using kelvar::standin::StandinProcess;
+//
+//   StandinProcess server;                        // sample data, password kDefaultPassword
+//   std::string cs = server.connectionString("zrdata_001_2024");
+//   ... SQLDriverConnect(cs) and run statements through FreeTDS ...
+//   EXPECT_EQ(server.sqlTexts(), (std::vector<std::string>{"select ..."}));
+//
+// Each StandinProcess starts its own kelvar-standin on a free loopback port, with a fresh copy of
+// the data folder in its own temporary directory (removed afterwards), and stops it with SIGTERM
+// in the destructor. Instances are independent, so tests may run in parallel.
+//
+// StandinOptions (fields, or the chainable withData / withPassword / withLatencyMs / withSql):
+//   dataDir    folder of <db>.sql / <db>.sqlite files; default: the sample folder
+//              (tests/standin/sample, see its README.md for the values it holds).
+//   password   the sa password the server accepts; default kDefaultPassword.
+//   extraArgs  more arguments, e.g. {"--latency-ms", "300"}.
+//   extraSql   database name -> SQL run after that database is created, e.g.
+//              {"zrsystem", "DROP TABLE za_account_sub;"} or a trigger that fails one insert:
+//              {"zrsystem", "CREATE TRIGGER t BEFORE INSERT ON za_identity WHEN NEW.cVouchType"
+//                           " = 'ch' BEGIN SELECT RAISE(ABORT, 'no ch today'); END;"}
+//              (the client then sees error 50000 "no ch today"). A name with no database in the
+//              folder creates a new database from the SQL alone.
+//
+// StandinProcess:
+//   port()                the loopback port it listens on (host is always 127.0.0.1).
+//   password()            the password it accepts.
+//   connectionString(db)  FreeTDS ODBC string for it; db may be empty (then master).
+//   dataDir()             the temporary copy of the data folder it was started from.
+//   logPath()             its --log file; logLines() the raw JSON lines so far;
+//   logEntries()          those lines parsed, in order; logins() only the logins;
+//   sqlTexts()            the text of every SQL batch received, in order, exactly as sent;
+//                         this includes the `USE [db]` batches FreeTDS sends for
+//                         SQL_ATTR_CURRENT_CATALOG.
+//   stop()                stops it early; returns its exit status (0 after a clean SIGTERM).
+//
+// freetdsConnectionString(port, password, database) builds the same string without a process:
+//   Driver=FreeTDS;Server=127.0.0.1;Port=N;UID=sa;PWD=...;Database=...;TDS_Version=7.4;
+//   ClientCharset=UTF-8;
+//
+// The CMake target kelvar_standin_harness carries the compile definitions KELVAR_STANDIN_PATH
+// (the built server) and KELVAR_SAMPLE_DIR (the sample folder), and builds the server first.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvar::standin {
+
+inline constexpr const char* kDefaultPassword = "Stand-in#2024";
+
+struct StandinOptions {
+    std::filesystem::path dataDir = KELVAR_SAMPLE_DIR;
+    std::string password = kDefaultPassword;
+    std::vector<std::string> extraArgs;
+    std::map<std::string, std::string> extraSql;
+
+    // Chainable, so a test can write StandinProcess server(StandinOptions().withLatencyMs(300)).
+    StandinOptions& withData(std::filesystem::path dir) {
+        dataDir = std::move(dir);
+        return *this;
+    }
+    StandinOptions& withPassword(std::string pw) {
+        password = std::move(pw);
+        return *this;
+    }
+    StandinOptions& withLatencyMs(int ms) {
+        extraArgs.insert(extraArgs.end(), {"--latency-ms", std::to_string(ms)});
+        return *this;
+    }
+    // Appends to any SQL already given for the same database.
+    StandinOptions& withSql(const std::string& database, const std::string& sql) {
+        extraSql[database] += sql + "\n";
+        return *this;
+    }
+};
+
+struct LogEntry {
+    enum class Kind { kLogin, kBatch };
+    Kind kind = Kind::kBatch;
+    std::string user;      // kLogin
+    bool ok = false;       // kLogin: whether the login was accepted
+    std::string database;  // kLogin: the database asked for; kBatch: the current database
+    std::string sql;       // kBatch: the batch text
+};
+
+// Parses one line of the --log file; throws std::runtime_error if it is not one.
+LogEntry parseLogLine(std::string_view line);
+
+std::string freetdsConnectionString(std::uint16_t port, std::string_view password,
+                                    std::string_view database);
+
+class StandinProcess {
+  public:
+    explicit StandinProcess(StandinOptions options = {});
+    ~StandinProcess();
+    StandinProcess(const StandinProcess&) = delete;
+    StandinProcess& operator=(const StandinProcess&) = delete;
+
+    std::uint16_t port() const { return port_; }
+    const std::string& password() const { return options_.password; }
+    std::string connectionString(std::string_view database = "") const;
+    const std::filesystem::path& dataDir() const { return dataDir_; }
+    const std::filesystem::path& logPath() const { return logPath_; }
+
+    std::vector<std::string> logLines() const;
+    std::vector<LogEntry> logEntries() const;
+    std::vector<LogEntry> logins() const;
+    std::vector<std::string> sqlTexts() const;
+
+    int stop();
+
+  private:
+    StandinOptions options_;
+    std::filesystem::path workDir_;
+    std::filesystem::path dataDir_;
+    std::filesystem::path logPath_;
+    pid_t pid_ = -1;
+    int exitStatus_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+}  // namespace kelvar::standin

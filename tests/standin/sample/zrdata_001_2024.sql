@@ -1,0 +1,419 @@
+-- Account 001, year 2024: every voucher kind and Ap_CloseBill.
+-- Built by kelvar-standin at start; see README.md for the maxima tests rely on.
+
+-- rd
+CREATE TABLE rdrecord (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO rdrecord VALUES
+  (1001, '0000000001', '2024-01-01', '张三', 'rd 1'),
+  (1002, '0000000002', '2024-02-08', '李四', 'rd 2'),
+  (1003, '0000000003', '2024-03-15', '王五', NULL),
+  (1004, '0000000004', '2024-04-22', 'demo', 'rd 4'),
+  (1005, '0000000005', '2024-05-01', '张三', 'rd 5'),
+  (1006, '0000000006', '2024-06-08', '李四', NULL),
+  (1007, '0000000007', '2024-07-15', '王五', 'rd 7'),
+  (1008, '0000000008', '2024-08-22', 'demo', 'rd 8'),
+  (1009, '0000000009', '2024-09-01', '张三', NULL),
+  (1010, '0000000010', '2024-10-08', '李四', 'rd 10'),
+  (1011, '0000000011', '2024-11-15', '王五', 'rd 11'),
+  (1012, '0000000012', '2024-12-22', 'demo', NULL);
+CREATE TABLE rdrecords (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO rdrecords VALUES
+  (10001, 1001, 'A-100', 1.0),
+  (10002, 1001, 'A-200', 19.5),
+  (10003, 1001, 'B-310', 13.0),
+  (10004, 1002, '螺丝M6', 6.5),
+  (10005, 1002, 'C-42', 25.0),
+  (10006, 1002, 'A-100', 18.5),
+  (10007, 1003, 'A-200', 12.0),
+  (10008, 1003, 'B-310', 5.5),
+  (10009, 1003, '螺丝M6', 24.0),
+  (10010, 1004, 'C-42', 17.5),
+  (10011, 1004, 'A-100', 11.0),
+  (10012, 1004, 'A-200', 4.5),
+  (10013, 1005, 'B-310', 23.0),
+  (10014, 1005, '螺丝M6', 16.5),
+  (10015, 1005, 'C-42', 10.0),
+  (10016, 1006, 'A-100', 3.5),
+  (10017, 1006, 'A-200', 22.0),
+  (10018, 1006, 'B-310', 15.5),
+  (10019, 1007, '螺丝M6', 9.0),
+  (10020, 1007, 'C-42', 2.5),
+  (10021, 1007, 'A-100', 21.0),
+  (10022, 1008, 'A-200', 14.5),
+  (10023, 1008, 'B-310', 8.0),
+  (10024, 1008, '螺丝M6', 1.5),
+  (10025, 1009, 'C-42', 20.0),
+  (10026, 1009, 'A-100', 13.5),
+  (10027, 1009, 'A-200', 7.0),
+  (10028, 1010, 'B-310', 25.5),
+  (10029, 1010, '螺丝M6', 19.0),
+  (10030, 1010, 'C-42', 12.5),
+  (10031, 1011, 'A-100', 6.0),
+  (10032, 1011, 'A-200', 24.5),
+  (10033, 1011, 'B-310', 18.0),
+  (10034, 1012, '螺丝M6', 11.5),
+  (10035, 1012, 'C-42', 5.0),
+  (10036, 1012, 'A-100', 23.5);
+
+-- BILLVOUCH
+CREATE TABLE SaleBillVouch (SBVID INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO SaleBillVouch VALUES
+  (2001, '0000000001', '2024-01-01', '张三', 'BILLVOUCH 1'),
+  (2002, '0000000002', '2024-02-08', '李四', 'BILLVOUCH 2'),
+  (2003, '0000000003', '2024-03-15', '王五', NULL),
+  (2004, '0000000004', '2024-04-22', 'demo', 'BILLVOUCH 4'),
+  (2005, '0000000005', '2024-05-01', '张三', 'BILLVOUCH 5'),
+  (2006, '0000000006', '2024-06-08', '李四', NULL),
+  (2007, '0000000007', '2024-07-15', '王五', 'BILLVOUCH 7'),
+  (2008, '0000000008', '2024-08-22', 'demo', 'BILLVOUCH 8');
+CREATE TABLE SaleBillVouchs (autoid INTEGER PRIMARY KEY, SBVID INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO SaleBillVouchs VALUES
+  (20001, 2001, 'A-100', 1.0),
+  (20002, 2001, 'A-200', 19.5),
+  (20003, 2001, 'B-310', 13.0),
+  (20004, 2002, '螺丝M6', 6.5),
+  (20005, 2002, 'C-42', 25.0),
+  (20006, 2003, 'A-100', 18.5),
+  (20007, 2003, 'A-200', 12.0),
+  (20008, 2003, 'B-310', 5.5),
+  (20009, 2004, '螺丝M6', 24.0),
+  (20010, 2004, 'C-42', 17.5),
+  (20011, 2005, 'A-100', 11.0),
+  (20012, 2005, 'A-200', 4.5),
+  (20013, 2005, 'B-310', 23.0),
+  (20014, 2006, '螺丝M6', 16.5),
+  (20015, 2006, 'C-42', 10.0),
+  (20016, 2007, 'A-100', 3.5),
+  (20017, 2007, 'A-200', 22.0),
+  (20018, 2007, 'B-310', 15.5),
+  (20019, 2008, '螺丝M6', 9.0),
+  (20020, 2008, 'C-42', 2.5);
+
+-- DISPATCH
+CREATE TABLE DispatchList (DLID INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO DispatchList VALUES
+  (3001, '0000000001', '2024-01-01', '张三', 'DISPATCH 1'),
+  (3002, '0000000002', '2024-02-08', '李四', 'DISPATCH 2'),
+  (3003, '0000000003', '2024-03-15', '王五', NULL),
+  (3004, '0000000004', '2024-04-22', 'demo', 'DISPATCH 4'),
+  (3005, '0000000005', '2024-05-01', '张三', 'DISPATCH 5'),
+  (3006, '0000000006', '2024-06-08', '李四', NULL),
+  (3007, '0000000007', '2024-07-15', '王五', 'DISPATCH 7'),
+  (3008, '0000000008', '2024-08-22', 'demo', 'DISPATCH 8'),
+  (3009, '0000000009', '2024-09-01', '张三', NULL),
+  (3010, '0000000010', '2024-10-08', '李四', 'DISPATCH 10');
+CREATE TABLE DispatchLists (autoid INTEGER PRIMARY KEY, DLID INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO DispatchLists VALUES
+  (30001, 3001, 'A-100', 1.0),
+  (30002, 3001, 'A-200', 19.5),
+  (30003, 3001, 'B-310', 13.0),
+  (30004, 3002, '螺丝M6', 6.5),
+  (30005, 3002, 'C-42', 25.0),
+  (30006, 3003, 'A-100', 18.5),
+  (30007, 3003, 'A-200', 12.0),
+  (30008, 3003, 'B-310', 5.5),
+  (30009, 3004, '螺丝M6', 24.0),
+  (30010, 3004, 'C-42', 17.5),
+  (30011, 3005, 'A-100', 11.0),
+  (30012, 3005, 'A-200', 4.5),
+  (30013, 3005, 'B-310', 23.0),
+  (30014, 3006, '螺丝M6', 16.5),
+  (30015, 3006, 'C-42', 10.0),
+  (30016, 3007, 'A-100', 3.5),
+  (30017, 3007, 'A-200', 22.0),
+  (30018, 3007, 'B-310', 15.5),
+  (30019, 3008, '螺丝M6', 9.0),
+  (30020, 3008, 'C-42', 2.5),
+  (30021, 3009, 'A-100', 21.0),
+  (30022, 3009, 'A-200', 14.5),
+  (30023, 3009, 'B-310', 8.0),
+  (30024, 3010, '螺丝M6', 1.5),
+  (30025, 3010, 'C-42', 20.0);
+
+-- POMain
+CREATE TABLE PO_Pomain (POID INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO PO_Pomain VALUES
+  (40001, '0000000001', '2024-01-01', '张三', 'POMain 1'),
+  (40002, '0000000002', '2024-02-08', '李四', 'POMain 2'),
+  (40003, '0000000003', '2024-03-15', '王五', NULL),
+  (40004, '0000000004', '2024-04-22', 'demo', 'POMain 4'),
+  (40005, '0000000005', '2024-05-01', '张三', 'POMain 5'),
+  (40006, '0000000006', '2024-06-08', '李四', NULL);
+CREATE TABLE PO_Podetails (ID INTEGER PRIMARY KEY, POID INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO PO_Podetails VALUES
+  (70001, 40001, 'A-100', 1.0),
+  (70002, 40001, 'A-200', 19.5),
+  (70003, 40001, 'B-310', 13.0),
+  (70004, 40002, '螺丝M6', 6.5),
+  (70005, 40002, 'C-42', 25.0),
+  (70006, 40002, 'A-100', 18.5),
+  (70007, 40003, 'A-200', 12.0),
+  (70008, 40003, 'B-310', 5.5),
+  (70009, 40003, '螺丝M6', 24.0),
+  (70010, 40004, 'C-42', 17.5),
+  (70011, 40004, 'A-100', 11.0),
+  (70012, 40004, 'A-200', 4.5),
+  (70013, 40005, 'B-310', 23.0),
+  (70014, 40005, '螺丝M6', 16.5),
+  (70015, 40005, 'C-42', 10.0),
+  (70016, 40006, 'A-100', 3.5),
+  (70017, 40006, 'A-200', 22.0),
+  (70018, 40006, 'B-310', 15.5);
+
+-- SOMain
+CREATE TABLE SO_SOMain (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO SO_SOMain VALUES
+  (501, '0000000001', '2024-01-01', '张三', 'SOMain 1'),
+  (502, '0000000002', '2024-02-08', '李四', 'SOMain 2'),
+  (503, '0000000003', '2024-03-15', '王五', NULL),
+  (504, '0000000004', '2024-04-22', 'demo', 'SOMain 4'),
+  (505, '0000000005', '2024-05-01', '张三', 'SOMain 5'),
+  (506, '0000000006', '2024-06-08', '李四', NULL);
+CREATE TABLE SO_SODetails (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO SO_SODetails VALUES
+  (5001, 501, 'A-100', 1.0),
+  (5002, 501, 'A-200', 19.5),
+  (5003, 501, 'B-310', 13.0),
+  (5004, 502, '螺丝M6', 6.5),
+  (5005, 502, 'C-42', 25.0),
+  (5006, 503, 'A-100', 18.5),
+  (5007, 503, 'A-200', 12.0),
+  (5008, 503, 'B-310', 5.5),
+  (5009, 504, '螺丝M6', 24.0),
+  (5010, 504, 'C-42', 17.5),
+  (5011, 505, 'A-100', 11.0),
+  (5012, 505, 'A-200', 4.5),
+  (5013, 505, 'B-310', 23.0),
+  (5014, 506, '螺丝M6', 16.5),
+  (5015, 506, 'C-42', 10.0);
+
+-- PURBILL
+CREATE TABLE PurBillVouch (PBVID INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO PurBillVouch VALUES
+  (601, '0000000001', '2024-01-01', '张三', 'PURBILL 1'),
+  (602, '0000000002', '2024-02-08', '李四', 'PURBILL 2'),
+  (603, '0000000003', '2024-03-15', '王五', NULL),
+  (604, '0000000004', '2024-04-22', 'demo', 'PURBILL 4'),
+  (605, '0000000005', '2024-05-01', '张三', 'PURBILL 5');
+CREATE TABLE PurBillVouchs (ID INTEGER PRIMARY KEY, PBVID INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO PurBillVouchs VALUES
+  (6001, 601, 'A-100', 1.0),
+  (6002, 601, 'A-200', 19.5),
+  (6003, 601, 'B-310', 13.0),
+  (6004, 602, '螺丝M6', 6.5),
+  (6005, 602, 'C-42', 25.0),
+  (6006, 603, 'A-100', 18.5),
+  (6007, 603, 'A-200', 12.0),
+  (6008, 603, 'B-310', 5.5),
+  (6009, 604, '螺丝M6', 24.0),
+  (6010, 604, 'C-42', 17.5),
+  (6011, 605, 'A-100', 11.0),
+  (6012, 605, 'A-200', 4.5);
+
+-- PURSTID
+CREATE TABLE PurSettleVouch (PSVID INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO PurSettleVouch VALUES
+  (701, '0000000001', '2024-01-01', '张三', 'PURSTID 1'),
+  (702, '0000000002', '2024-02-08', '李四', 'PURSTID 2'),
+  (703, '0000000003', '2024-03-15', '王五', NULL),
+  (704, '0000000004', '2024-04-22', 'demo', 'PURSTID 4');
+CREATE TABLE PurSettleVouchs (ID INTEGER PRIMARY KEY, PSVID INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+
+-- SETTLEVOUCH
+CREATE TABLE SA_SettleVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO SA_SettleVouch VALUES
+  (801, '0000000001', '2024-01-01', '张三', 'SETTLEVOUCH 1'),
+  (802, '0000000002', '2024-02-08', '李四', 'SETTLEVOUCH 2'),
+  (803, '0000000003', '2024-03-15', '王五', NULL),
+  (804, '0000000004', '2024-04-22', 'demo', 'SETTLEVOUCH 4');
+CREATE TABLE SA_SettleVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO SA_SettleVouchs VALUES
+  (8001, 801, 'A-100', 1.0),
+  (8002, 801, 'A-200', 19.5),
+  (8003, 801, 'B-310', 13.0),
+  (8004, 802, '螺丝M6', 6.5),
+  (8005, 802, 'C-42', 25.0),
+  (8006, 803, 'A-100', 18.5),
+  (8007, 803, 'A-200', 12.0),
+  (8008, 803, 'B-310', 5.5),
+  (8009, 804, '螺丝M6', 24.0),
+  (8010, 804, 'C-42', 17.5);
+
+-- EXPENSE
+CREATE TABLE ExpenseVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO ExpenseVouch VALUES
+  (901, '0000000001', '2024-01-01', '张三', 'EXPENSE 1'),
+  (902, '0000000002', '2024-02-08', '李四', 'EXPENSE 2'),
+  (903, '0000000003', '2024-03-15', '王五', NULL);
+CREATE TABLE ExpenseVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO ExpenseVouchs VALUES
+  (9001, 901, 'A-100', 1.0),
+  (9002, 901, 'A-200', 19.5),
+  (9003, 902, 'B-310', 13.0),
+  (9004, 902, '螺丝M6', 6.5),
+  (9005, 903, 'C-42', 25.0),
+  (9006, 903, 'A-100', 18.5);
+
+-- ch
+CREATE TABLE CheckVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO CheckVouch VALUES
+  (11, '0000000001', '2024-01-01', '张三', 'ch 1'),
+  (12, '0000000002', '2024-02-08', '李四', 'ch 2'),
+  (13, '0000000003', '2024-03-15', '王五', NULL);
+CREATE TABLE CheckVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO CheckVouchs VALUES
+  (101, 11, 'A-100', 1.0),
+  (102, 11, 'A-200', 19.5),
+  (103, 12, 'B-310', 13.0),
+  (104, 12, '螺丝M6', 6.5),
+  (105, 13, 'C-42', 25.0),
+  (106, 13, 'A-100', 18.5);
+
+-- ju
+CREATE TABLE JustInVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO JustInVouch VALUES
+  (21, '0000000001', '2024-01-01', '张三', 'ju 1'),
+  (22, '0000000002', '2024-02-08', '李四', 'ju 2'),
+  (23, '0000000003', '2024-03-15', '王五', NULL);
+CREATE TABLE JustInVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO JustInVouchs VALUES
+  (201, 21, 'A-100', 1.0),
+  (202, 21, 'A-200', 19.5),
+  (203, 22, 'B-310', 13.0),
+  (204, 22, '螺丝M6', 6.5),
+  (205, 23, 'C-42', 25.0),
+  (206, 23, 'A-100', 18.5);
+
+-- ma
+CREATE TABLE MatchVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO MatchVouch VALUES
+  (31, '0000000001', '2024-01-01', '张三', 'ma 1'),
+  (32, '0000000002', '2024-02-08', '李四', 'ma 2');
+CREATE TABLE MatchVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO MatchVouchs VALUES
+  (301, 31, 'A-100', 1.0),
+  (302, 31, 'A-200', 19.5),
+  (303, 32, 'B-310', 13.0),
+  (304, 32, '螺丝M6', 6.5);
+
+-- PUAPP
+CREATE TABLE PU_AppVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO PU_AppVouch VALUES
+  (1101, '0000000001', '2024-01-01', '张三', 'PUAPP 1'),
+  (1102, '0000000002', '2024-02-08', '李四', 'PUAPP 2'),
+  (1103, '0000000003', '2024-03-15', '王五', NULL),
+  (1104, '0000000004', '2024-04-22', 'demo', 'PUAPP 4'),
+  (1105, '0000000005', '2024-05-01', '张三', 'PUAPP 5');
+CREATE TABLE PU_AppVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO PU_AppVouchs VALUES
+  (11001, 1101, 'A-100', 1.0),
+  (11002, 1101, 'A-200', 19.5),
+  (11003, 1101, 'B-310', 13.0),
+  (11004, 1102, '螺丝M6', 6.5),
+  (11005, 1102, 'C-42', 25.0),
+  (11006, 1103, 'A-100', 18.5),
+  (11007, 1103, 'A-200', 12.0),
+  (11008, 1103, 'B-310', 5.5),
+  (11009, 1104, '螺丝M6', 24.0),
+  (11010, 1104, 'C-42', 17.5),
+  (11011, 1105, 'A-100', 11.0),
+  (11012, 1105, 'A-200', 4.5);
+
+-- PUARRIVAL
+CREATE TABLE PU_ArrivalVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO PU_ArrivalVouch VALUES
+  (1201, '0000000001', '2024-01-01', '张三', 'PUARRIVAL 1'),
+  (1202, '0000000002', '2024-02-08', '李四', 'PUARRIVAL 2'),
+  (1203, '0000000003', '2024-03-15', '王五', NULL),
+  (1204, '0000000004', '2024-04-22', 'demo', 'PUARRIVAL 4'),
+  (1205, '0000000005', '2024-05-01', '张三', 'PUARRIVAL 5'),
+  (1206, '0000000006', '2024-06-08', '李四', NULL);
+CREATE TABLE PU_ArrivalVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO PU_ArrivalVouchs VALUES
+  (12001, 1201, 'A-100', 1.0),
+  (12002, 1201, 'A-200', 19.5),
+  (12003, 1201, 'B-310', 13.0),
+  (12004, 1202, '螺丝M6', 6.5),
+  (12005, 1202, 'C-42', 25.0),
+  (12006, 1203, 'A-100', 18.5),
+  (12007, 1203, 'A-200', 12.0),
+  (12008, 1203, 'B-310', 5.5),
+  (12009, 1204, '螺丝M6', 24.0),
+  (12010, 1204, 'C-42', 17.5),
+  (12011, 1205, 'A-100', 11.0),
+  (12012, 1205, 'A-200', 4.5),
+  (12013, 1205, 'B-310', 23.0),
+  (12014, 1206, '螺丝M6', 16.5),
+  (12015, 1206, 'C-42', 10.0);
+
+-- QUOMAIN
+CREATE TABLE SA_QuoMain (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO SA_QuoMain VALUES
+  (1301, '0000000001', '2024-01-01', '张三', 'QUOMAIN 1'),
+  (1302, '0000000002', '2024-02-08', '李四', 'QUOMAIN 2'),
+  (1303, '0000000003', '2024-03-15', '王五', NULL),
+  (1304, '0000000004', '2024-04-22', 'demo', 'QUOMAIN 4');
+CREATE TABLE SA_QuoDetails (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO SA_QuoDetails VALUES
+  (13001, 1301, 'A-100', 1.0),
+  (13002, 1301, 'A-200', 19.5),
+  (13003, 1301, 'B-310', 13.0),
+  (13004, 1302, '螺丝M6', 6.5),
+  (13005, 1302, 'C-42', 25.0),
+  (13006, 1303, 'A-100', 18.5),
+  (13007, 1303, 'A-200', 12.0),
+  (13008, 1303, 'B-310', 5.5),
+  (13009, 1304, '螺丝M6', 24.0),
+  (13010, 1304, 'C-42', 17.5);
+
+-- SALEPAY
+CREATE TABLE SalePayVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO SalePayVouch VALUES
+  (1401, '0000000001', '2024-01-01', '张三', 'SALEPAY 1'),
+  (1402, '0000000002', '2024-02-08', '李四', 'SALEPAY 2'),
+  (1403, '0000000003', '2024-03-15', '王五', NULL);
+CREATE TABLE SalePayVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO SalePayVouchs VALUES
+  (14001, 1401, 'A-100', 1.0),
+  (14002, 1401, 'A-200', 19.5),
+  (14003, 1401, 'B-310', 13.0),
+  (14004, 1402, '螺丝M6', 6.5),
+  (14005, 1402, 'C-42', 25.0),
+  (14006, 1402, 'A-100', 18.5),
+  (14007, 1403, 'A-200', 12.0),
+  (14008, 1403, 'B-310', 5.5);
+
+-- tr
+CREATE TABLE TransVouch (id INTEGER PRIMARY KEY, cCode TEXT COLLATE NOCASE, dDate TEXT, cMaker TEXT, cMemo TEXT);
+INSERT INTO TransVouch VALUES
+  (1501, '0000000001', '2024-01-01', '张三', 'tr 1'),
+  (1502, '0000000002', '2024-02-08', '李四', 'tr 2'),
+  (1503, '0000000003', '2024-03-15', '王五', NULL),
+  (1504, '0000000004', '2024-04-22', 'demo', 'tr 4'),
+  (1505, '0000000005', '2024-05-01', '张三', 'tr 5');
+CREATE TABLE TransVouchs (autoid INTEGER PRIMARY KEY, id INTEGER NOT NULL, cInvCode TEXT COLLATE NOCASE, iQuantity REAL);
+INSERT INTO TransVouchs VALUES
+  (15001, 1501, 'A-100', 1.0),
+  (15002, 1501, 'A-200', 19.5),
+  (15003, 1501, 'B-310', 13.0),
+  (15004, 1502, '螺丝M6', 6.5),
+  (15005, 1502, 'C-42', 25.0),
+  (15006, 1503, 'A-100', 18.5),
+  (15007, 1503, 'A-200', 12.0),
+  (15008, 1503, 'B-310', 5.5),
+  (15009, 1504, '螺丝M6', 24.0),
+  (15010, 1504, 'C-42', 17.5),
+  (15011, 1505, 'A-100', 11.0),
+  (15012, 1505, 'A-200', 4.5);
+
+-- XJ: cancellation numbers, some bills not cancelled (NULL)
+CREATE TABLE Ap_CloseBill (iID INTEGER PRIMARY KEY, cVouchID TEXT COLLATE NOCASE, cCancelNo INTEGER);
+INSERT INTO Ap_CloseBill VALUES
+  (1, 'XJ0001', 3),
+  (2, 'XJ0002', 5),
+  (3, 'XJ0003', NULL),
+  (4, 'XJ0004', 12),
+  (5, 'XJ0005', 7),
+  (6, 'XJ0006', NULL),
+  (7, 'XJ0007', 9),
+  (8, 'XJ0008', 1);

@@ -1,0 +1,48 @@
+// kelvar-standin: a loopback SQL Server stand-in for tests, benchmarks and the demo.
+#include <csignal>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "catalog.h"
+#include "options.h"
+#include "query_log.h"
+#include "server.h"
+
+using namespace kelvar::standin;
+
+int main(int argc, char** argv) {
+    std::string error;
+    const auto options = parseOptions(std::vector<std::string>(argv + 1, argv + argc), error);
+    if (!options) {
+        std::cerr << "kelvar-standin: " << error << '\n' << kUsage;
+        return 2;
+    }
+    // Blocked before any thread starts, so every thread inherits the mask and only sigwait below
+    // sees the signals.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+    std::signal(SIGPIPE, SIG_IGN);
+
+    try {
+        const Catalog catalog(options->dataDir);
+        QueryLog log = options->logPath.empty() ? QueryLog() : QueryLog(options->logPath);
+        Server server(listenTcp(options->host, options->port),
+                      ServerSettings{&catalog, &log, options->password, options->latency});
+        server.start();
+        std::cout << "listening on " << options->host << ':' << server.port() << std::endl;
+
+        int signal = 0;
+        sigwait(&stopSignals, &signal);
+        server.stop();
+    } catch (const std::exception& e) {
+        std::cerr << "kelvar-standin: " << e.what() << '\n';
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,28 @@
+// Command-line options of kelvar-standin.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kelvar::standin {
+
+struct Options {
+    std::string dataDir;
+    std::string password;
+    std::string host = "127.0.0.1";
+    std::uint16_t port = 1433;
+    std::string logPath;  // empty: no log
+    std::chrono::milliseconds latency{0};
+};
+
+inline constexpr const char* kUsage =
+    "usage: kelvar-standin --data DIR --password PW [--host 127.0.0.1] [--port 1433]\n"
+    "                      [--log FILE] [--latency-ms N]\n";
+
+// `args` excludes the program name. Returns nullopt and sets `error` on anything unexpected.
+std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);
+
+}  // namespace kelvar::standin

@@ -141,14 +141,20 @@ void Form1::Form_Load() {
 
 void Form1::Form_QueryUnload() {
     db_->release();
+    db_.reset();
 }
 
 void Form1::cmdRefresh_Click() {
-    run([this] { kelvar::cmdRefresh_Click(*db_, *this); });
+    // A click delivered after the window closed finds no CON or RS left to work with.
+    if (db_) {
+        run([this] { kelvar::cmdRefresh_Click(*db_, *this); });
+    }
 }
 
 void Form1::cmdOK_Click() {
-    run([this] { kelvar::cmdOK_Click(*db_, *this); });
+    if (db_) {
+        run([this] { kelvar::cmdOK_Click(*db_, *this); });
+    }
 }
 
 void Form1::cmdSelect_Click() {

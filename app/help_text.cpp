@@ -1,5 +1,7 @@
 #include "app/help_text.h"
 
+#include <cstddef>
+
 #include "repair/voucher_type_table.h"
 
 namespace kelvar {

@@ -1,11 +1,11 @@
 #include "login/connection_template.h"
 
+#include <cstddef>
+
+#include "platform/text.h"
+
 namespace kelvar {
 namespace {
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 
 // The password stands bare in the template. A bare value ends at ';', would be taken as quoted if
 // it began with a quote, loses its outer blanks, and a leading '=' would read as an escaped '=' of

@@ -12,8 +12,9 @@ namespace kelvar {
 // DatabaseError and lets the handler go on where its step list says. Creating one enters the mode
 // with an empty record.
 class ContinueOnError {
-public:
-    // Runs a step. A failure is recorded and reported as false; the caller goes on with the next step.
+  public:
+    // Runs a step. A failure is recorded and reported as false; the caller goes on with the next
+    // step.
     template <typename Step>
     bool step(Step&& action) {
         try {
@@ -25,8 +26,8 @@ public:
         }
     }
 
-    // Runs the test of a condition. A test that fails is recorded and counts as true, so the handler
-    // goes on with the test's true branch.
+    // Runs the test of a condition. A test that fails is recorded and counts as true, so the
+    // handler goes on with the test's true branch.
     template <typename Test>
     bool test(Test&& condition) {
         try {
@@ -51,7 +52,7 @@ public:
     // The latest failure recorded since the mode was entered.
     [[nodiscard]] const std::optional<DatabaseError>& lastError() const noexcept { return last_; }
 
-private:
+  private:
     void record(const DatabaseError& error) { last_ = error; }
 
     std::optional<DatabaseError> last_;

@@ -10,7 +10,7 @@ namespace kelvar {
 
 // The connection as the handlers use it. Every operation may throw DatabaseError.
 class Connection {
-public:
+  public:
     static constexpr int kClosed = 0;
     static constexpr int kOpen = 1;
 
@@ -29,7 +29,7 @@ public:
 
 // A forward-only recordset over one query. Every operation may throw DatabaseError.
 class Recordset {
-public:
+  public:
     static constexpr int kClosed = 0;
     static constexpr int kOpen = 1;
 
@@ -49,7 +49,7 @@ public:
 
 // Creates the database component's objects: the ODBC one in the program, fakes in unit tests.
 class DatabaseAccess {
-public:
+  public:
     virtual ~DatabaseAccess() = default;
     [[nodiscard]] virtual std::unique_ptr<Connection> createConnection() = 0;
     [[nodiscard]] virtual std::unique_ptr<Recordset> createRecordset() = 0;

@@ -6,10 +6,10 @@
 
 namespace kelvar {
 
-// CON and RS as the window holds them from load to query-unload. The repair run swaps RS for a fresh
-// recordset before each query; only the latest one is kept.
+// CON and RS as the window holds them from load to query-unload. The repair run swaps RS for a
+// fresh recordset before each query; only the latest one is kept.
 class DatabaseObjects {
-public:
+  public:
     // Creates CON, then RS, both closed.
     explicit DatabaseObjects(DatabaseAccess& access);
 
@@ -26,7 +26,7 @@ public:
     void release() noexcept;
     [[nodiscard]] bool released() const noexcept { return !con_ && !rs_; }
 
-private:
+  private:
     DatabaseAccess& access_;
     std::unique_ptr<Connection> con_;
     std::unique_ptr<Recordset> rs_;

@@ -8,7 +8,7 @@ namespace kelvar {
 
 // The window as the handlers see it. All text is UTF-8.
 class WindowToolkit {
-public:
+  public:
     virtual ~WindowToolkit() = default;
 
     // txtUserName: the server name, exactly as typed.

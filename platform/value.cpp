@@ -5,20 +5,10 @@
 #include <limits>
 #include <string_view>
 
+#include "text.h"
+
 namespace kelvar {
 namespace {
-
-bool isBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
 
 std::optional<std::int64_t> wholeNumberFromText(std::string_view text) {
     text = trimmed(text);

@@ -3,13 +3,15 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 #include <variant>
 
 namespace kelvar {
 
-// One field value as a recordset hands it out: null, a whole number, a floating number or UTF-8 text.
+// One field value as a recordset hands it out: null, a whole number, a floating number or UTF-8
+// text.
 class Value {
-public:
+  public:
     Value() = default;
     explicit Value(std::int64_t number) : data_(number) {}
     explicit Value(int number) : data_(static_cast<std::int64_t>(number)) {}
@@ -31,7 +33,7 @@ public:
 
     friend bool operator==(const Value&, const Value&) = default;
 
-private:
+  private:
     std::variant<std::monostate, std::int64_t, double, std::string> data_;
 };
 

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/text.h"
+
 namespace kelvar {
 namespace {
 
@@ -32,22 +34,11 @@ std::string_view characters(std::string_view text, std::size_t first, std::size_
     return begin < end ? text.substr(begin, end - begin) : std::string_view{};
 }
 
-std::string_view withoutBlanks(std::string_view text) {
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t'; };
-    while (!text.empty() && isBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && isBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 }  // namespace
 
 std::optional<AccountNumber> accountNumberFrom(std::string_view databaseName) {
     const std::string_view text =
-        withoutBlanks(characters(databaseName, kFirstCharacter, kCharacterCount));
+        trimmed(characters(databaseName, kFirstCharacter, kCharacterCount));
     const std::string_view digits = text.starts_with('-') ? text.substr(1) : text;
     if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) {
         return std::nullopt;

@@ -1,7 +1,7 @@
 #include "completion_message.h"
 
-#include <algorithm>
 #include <cstddef>
+#include <string_view>
 
 #include "repair/voucher_type_table.h"
 
@@ -10,11 +10,18 @@ namespace {
 
 constexpr std::string_view kCaption = "修改最大单据号";
 
-// Each failed kind takes one line of the message, so the driver's multi-line words are flattened.
-std::string oneLine(std::string text) {
-    std::replace_if(
-        text.begin(), text.end(), [](char c) { return c == '\n' || c == '\r'; }, ' ');
-    return text;
+// Each failed kind takes one line of the message, so the driver's multi-line words are flattened;
+// a CR LF pair counts as one line break.
+std::string oneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        line += (text[i] == '\n' || text[i] == '\r') ? ' ' : text[i];
+    }
+    return line;
 }
 
 std::string kindsMessage(const std::vector<KindReport>& kinds) {

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/odbc/ado_errors.h"
-#include "platform/odbc/ascii_text.h"
+#include "platform/text.h"
 
 namespace kelvar::odbc {
 namespace {

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "platform/odbc/ado_errors.h"
-#include "platform/odbc/ascii_text.h"
+#include "platform/text.h"
 
 namespace kelvar::odbc {
 namespace {

@@ -1,5 +1,6 @@
 #include "platform/odbc/environment.h"
 
+#include <algorithm>
 #include <array>
 
 #include "platform/odbc/utf16.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "platform/odbc/ado_errors.h"
-#include "platform/odbc/ascii_text.h"
+#include "platform/text.h"
 #include "platform/odbc/odbc_connection.h"
 #include "platform/odbc/result_reader.h"
 #include "platform/odbc/statement.h"

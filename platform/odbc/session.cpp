@@ -1,5 +1,8 @@
 #include "platform/odbc/session.h"
 
+#include <limits>
+
+#include "platform/odbc/ado_errors.h"
 #include "platform/odbc/utf16.h"
 
 namespace kelvar::odbc {
@@ -11,6 +14,12 @@ Session::Session(const Environment& environment, std::string_view odbcConnection
         handle_.get(), SQL_ATTR_LOGIN_TIMEOUT,
         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout.count())), 0));
     std::u16string text = toUtf16(odbcConnectionString);
+    // Neither box limits what is typed, but the driver takes at most a 16-bit length.
+    if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
+        throw ado::unusableArgument(
+            "The connection string is too long: the server name and password together must stay "
+            "under 32767 characters.");
+    }
     SQLSMALLINT outLength = 0;
     handle_.check(SQLDriverConnectW(handle_.get(), nullptr, wide(text),
                                     static_cast<SQLSMALLINT>(text.size()), nullptr, 0, &outLength,
@@ -28,8 +37,10 @@ void Session::disconnect() {
     if (!connected_) {
         return;
     }
-    connected_ = false;
     handle_.check(SQLDisconnect(handle_.get()));
+    // Only now: a failed disconnect is tried again on destruction, so the handle can still be
+    // freed.
+    connected_ = false;
 }
 
 }  // namespace kelvar::odbc

@@ -19,8 +19,8 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Ends the login; throws DatabaseError when the driver reports a failure, after which the
-    // session is over anyway.
+    // Ends the login; throws DatabaseError when the driver reports a failure. The destructor then
+    // tries once more.
     void disconnect();
 
     [[nodiscard]] const ConnectionHandle& handle() const noexcept { return handle_; }

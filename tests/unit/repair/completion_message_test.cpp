@@ -52,7 +52,7 @@ TEST(CompletionMessage, SeveralFailedKindsInTableOrderWithLineBreaksFlattened) {
     kinds[9] = {KindOutcome::Failed, "最大单据号不是整数"};
     EXPECT_EQ(completionMessage(completed(kinds)),
               (CompletionMessage{"以下单据的最大单据号未能修改：\n"
-                                 "1.收发记录主子表：first line second line  third\n"
+                                 "1.收发记录主子表：first line second line third\n"
                                  "10.盘点单：最大单据号不是整数\n"
                                  "18.现结线索：trigger said no",
                                  "修改最大单据号"}));

@@ -1,5 +1,6 @@
 // Every way of closing Form1 runs its query-unload once: CON released, then RS, never refused.
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QWindow>
 
 #include "form1_fixture.h"
@@ -11,6 +12,8 @@ using fake::Op;
 
 struct ClosingPath {
     const char* name;
+    int cancelClicks;         // how often the path clicks cmdCancel
+    const char* typedInList;  // text typed into the list before closing; null for none
     std::function<void(Form1&)> close;
 };
 
@@ -20,23 +23,39 @@ void PrintTo(const ClosingPath& path, std::ostream* out) {
 
 class ClosingBy : public Form1Test, public ::testing::WithParamInterface<ClosingPath> {
   protected:
-    void closeWindow() { GetParam().close(*form); }
+    void closeWindow() {
+        if (GetParam().typedInList != nullptr) {
+            const QString text = QString::fromUtf8(GetParam().typedInList);
+            focus("dbList");
+            type(text);
+            ASSERT_EQ(control<QComboBox>("dbList").currentText(), text);
+        }
+        GetParam().close(*form);
+    }
 };
 
+void pressEscape(Form1&) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+}
+
 const ClosingPath kClosingPaths[] = {
-    {"CancelButton",
+    {"CancelButton", 1, nullptr,
      [](Form1& form) {
          QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("cmdCancel")),
                            Qt::LeftButton);
      }},
-    {"EscapeKey", [](Form1&) { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape); }},
-    {"CloseBox", [](Form1& form) { form.windowHandle()->close(); }},
+    // The list has the focus at start.
+    {"EscapeKey", 1, nullptr, pressEscape},
+    {"EscapeKeyAfterTypingInTheList", 1, "zrdata_typed", pressEscape},
+    {"CloseBox", 0, nullptr, [](Form1& form) { form.windowHandle()->close(); }},
     // Logging off or shutting down closes every window of the application.
-    {"SessionEnd", [](Form1&) { QApplication::closeAllWindows(); }},
+    {"SessionEnd", 0, nullptr, [](Form1&) { QApplication::closeAllWindows(); }},
 };
 
 TEST_P(ClosingBy, ReleasesConnectionThenRecordsetOnceAndCloses) {
+    QSignalSpy cancelClicks(&control<QPushButton>("cmdCancel"), &QPushButton::clicked);
     closeWindow();
+    EXPECT_EQ(cancelClicks.count(), GetParam().cancelClicks);
     EXPECT_FALSE(form->isVisible());
     EXPECT_EQ(releases(), (std::vector<std::string>{"CON.Release", "RS1.Release"}));
 }
@@ -52,6 +71,13 @@ TEST_P(ClosingBy, ReleasesNothingMoreOnALaterRequest) {
     closeWindow();
     form->close();
     EXPECT_EQ(releases().size(), 2U);
+}
+
+TEST_P(ClosingBy, LeavesNothingForALaterClickToReach) {
+    closeWindow();
+    const auto callsBefore = database.calls().size();
+    control<QPushButton>("cmdRefresh").click();
+    EXPECT_EQ(database.calls().size(), callsBefore);
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1Closing, ClosingBy, ::testing::ValuesIn(kClosingPaths),

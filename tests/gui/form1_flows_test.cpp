@@ -33,9 +33,7 @@ class Form1Flows : public Form1Driver {
     // connection of its own.
     std::string counters(int account, const std::string& code) {
         DatabaseObjects db(access);
-        db.con().open("Provider=SQLOLEDB;Password=" + server.password() +
-                      ";User ID='sa';Initial Catalog='zrsystem';Data Source='127.0.0.1," +
-                      std::to_string(server.port()) + "'");
+        db.con().open(server.oleDbLogin());
         db.rs().open("select iFatherId, iChildId from zrsystem..za_identity where cAcc_Id = " +
                          std::to_string(account) + " and cVouchType = '" + code + "'",
                      db.con());

@@ -51,9 +51,10 @@ INSTANTIATE_TEST_SUITE_P(Form1Keys, EnterInField,
                                     (info.param.key == Qt::Key_Enter ? "Keypad" : "");
                          });
 
+// Esc from the list, and the closing it leads to, is one of the closing paths (form1_closing_test).
 class EscapeInControl : public Form1Test, public ::testing::WithParamInterface<const char*> {};
 
-TEST_P(EscapeInControl, ClicksCancelWhichClosesTheWindowOnce) {
+TEST_P(EscapeInControl, ClicksCancel) {
     form->enableUpdate();
     QSignalSpy cancelClicks(&control<QPushButton>("cmdCancel"), &QPushButton::clicked);
     focus(GetParam());
@@ -62,22 +63,14 @@ TEST_P(EscapeInControl, ClicksCancelWhichClosesTheWindowOnce) {
 
     EXPECT_EQ(cancelClicks.count(), 1);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(releases(), (std::vector<std::string>{"CON.Release", "RS1.Release"}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Form1Keys, EscapeInControl,
-                         ::testing::Values("dbList", "cmdRefresh", "cmdSelect", "txtUserName",
-                                           "cmdOK", "cmdCancel", "txtPassword"),
+                         ::testing::Values("cmdRefresh", "cmdSelect", "txtUserName", "cmdOK",
+                                           "cmdCancel", "txtPassword"),
                          [](const auto& info) { return std::string(info.param); });
 
 using Form1Keys = Form1Test;
-
-TEST_F(Form1Keys, EscapeWithTextTypedInTheListStillCloses) {
-    focus("dbList");
-    type(QStringLiteral("zrdata_typed"));
-    press(Qt::Key_Escape);
-    EXPECT_FALSE(form->isVisible());
-}
 
 TEST_F(Form1Keys, EnterOnAFocusedButtonClicksThatButton) {
     QSignalSpy refreshClicks(&control<QPushButton>("cmdRefresh"), &QPushButton::clicked);

@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QTimer>
+#include <functional>
 #include <stdexcept>
 
 #include "app/start_up.h"
@@ -15,21 +16,16 @@ namespace {
 
 using fake::Op;
 
-std::vector<std::string> callTexts(const fake::FakeDatabase& database) {
-    std::vector<std::string> texts;
-    for (const auto& call : database.calls()) {
-        texts.push_back(call.toString());
-    }
-    return texts;
-}
-
 TEST(StartUp, LoadCreatesConnectionThenRecordsetBeforeTheWindowShows) {
     fake::FakeDatabase database;
     const Form1 form(database);
     EXPECT_FALSE(form.isVisible());
-    EXPECT_EQ(callTexts(database),
+    EXPECT_EQ(database.trace(),
               (std::vector<std::string>{"DB.CreateConnection", "DB.CreateRecordset 1"}));
 }
+
+// The status the tests end runForm1's event loop with when it shows no window.
+constexpr int kNoWindowShown = 99;
 
 // The Form1 that runForm1 shows; null when there is none.
 Form1* shownForm1() {
@@ -41,12 +37,42 @@ Form1* shownForm1() {
     return nullptr;
 }
 
+// Runs `act` on the Form1 that runForm1 shows, once its event loop runs. With no such window the
+// test fails and the loop ends instead of waiting for a window that is not there.
+void onShownForm1(std::function<void(Form1&)> act) {
+    QTimer::singleShot(0, [act = std::move(act)] {
+        Form1* form = shownForm1();
+        if (form == nullptr) {
+            ADD_FAILURE() << "runForm1 shows no Form1";
+            QApplication::exit(kNoWindowShown);
+            return;
+        }
+        act(*form);
+    });
+}
+
 TEST(StartUp, RunReturnsZeroWhenTheWindowIsClosed) {
     fake::FakeDatabase database;
-    QTimer::singleShot(0, [] { shownForm1()->close(); });
+    onShownForm1([](Form1& form) { form.close(); });
     EXPECT_EQ(runForm1(database), 0);
     EXPECT_EQ(database.callsOf(Op::ReleaseConnection).size(), 1U);
     EXPECT_EQ(database.callsOf(Op::ReleaseRecordset).size(), 1U);
+}
+
+// A display name set on the application would be appended to every window title. Unset, Qt
+// answers with the application name instead, and follows that name when it changes.
+TEST(StartUp, LeavesTheApplicationDisplayNameUnset) {
+    fake::FakeDatabase database;
+    QString displayName;
+    onShownForm1([&](Form1& form) {
+        const QString name = QCoreApplication::applicationName();
+        QCoreApplication::setApplicationName(QStringLiteral("kelvar-probe"));
+        displayName = QGuiApplication::applicationDisplayName();
+        QCoreApplication::setApplicationName(name);
+        form.close();
+    });
+    EXPECT_EQ(runForm1(database), 0);
+    EXPECT_EQ(displayName, QStringLiteral("kelvar-probe"));
 }
 
 TEST(StartUp, UnexpectedFailureInAHandlerIsReportedAndEndsTheRunWithFailure) {
@@ -55,8 +81,15 @@ TEST(StartUp, UnexpectedFailureInAHandlerIsReportedAndEndsTheRunWithFailure) {
         throw std::runtime_error("out of memory");
     });
     const MessageBoxAnswerer answerer;
-    QTimer::singleShot(
-        0, [] { shownForm1()->findChild<QPushButton*>(QStringLiteral("cmdRefresh"))->click(); });
+    onShownForm1([](Form1& form) {
+        auto* refresh = form.findChild<QPushButton*>(QStringLiteral("cmdRefresh"));
+        if (refresh == nullptr) {
+            ADD_FAILURE() << "Form1 has no cmdRefresh";
+            form.close();
+            return;
+        }
+        refresh->click();
+    });
 
     EXPECT_NE(runForm1(database), 0);
 

@@ -227,6 +227,13 @@ CallResult OdbcClient::execute(const std::string& sql, Rows* rows, SQLULEN timeo
     return result;
 }
 
+CallResult OdbcClient::setAutocommit(bool on) {
+    const SQLRETURN rc = SQLSetConnectAttrW(
+        dbc_.get(), SQL_ATTR_AUTOCOMMIT,
+        reinterpret_cast<SQLPOINTER>(on ? SQL_AUTOCOMMIT_ON : SQL_AUTOCOMMIT_OFF), SQL_IS_UINTEGER);
+    return resultOf(rc, dbc_);
+}
+
 CallResult OdbcClient::executeWithParameter(const std::string& sql, SQLINTEGER value) {
     OdbcHandle stmt(SQL_HANDLE_STMT, dbc_.get());
     SQLLEN indicator = 0;

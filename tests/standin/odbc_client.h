@@ -64,6 +64,10 @@ class OdbcClient {
     // Runs `sql` with SQLExecDirect and fetches every row; a timeout of 0 means none.
     CallResult execute(const std::string& sql, Rows* rows = nullptr, SQLULEN timeoutSeconds = 0);
 
+    // SQL_ATTR_AUTOCOMMIT; turned off, FreeTDS begins a transaction with a transaction-manager
+    // request.
+    CallResult setAutocommit(bool on);
+
     // SQLExecDirect with one bound integer parameter, which FreeTDS sends as an RPC.
     CallResult executeWithParameter(const std::string& sql, SQLINTEGER value);
 

@@ -2,24 +2,24 @@
 // usable afterwards.
 #include <gtest/gtest.h>
 
+#include "golden_texts.h"
 #include "odbc_client.h"
+#include "odbc_fixture.h"
 #include "standin_process.h"
 
 namespace kelvar::standin {
 namespace {
 
 using test::Cell;
-using test::OdbcClient;
 using test::Rows;
+using StandinErrors = test::StandinConnection;
 
 std::string firstMessage(const test::CallResult& r) {
     return r.diagnostics.empty() ? "" : r.diagnostics.front().message;
 }
 
-TEST(StandinErrors, UseOfMissingDatabaseGives911AndKeepsTheCurrentOne) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString("zrsystem")).ok());
+TEST_F(StandinErrors, UseOfMissingDatabaseGives911AndKeepsTheCurrentOne) {
+    ASSERT_TRUE(connect("zrsystem"));
 
     const auto viaCatalog = client.setCatalog("zrdata_009_2024");
     EXPECT_FALSE(viaCatalog.ok());
@@ -37,10 +37,8 @@ TEST(StandinErrors, UseOfMissingDatabaseGives911AndKeepsTheCurrentOne) {
     EXPECT_EQ(rows.values.at(0).at(0), Cell{std::int64_t{4}});
 }
 
-TEST(StandinErrors, InvalidObjectThenGoodStatementOnTheSameConnection) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString("zrdata_002_2024")).ok());
+TEST_F(StandinErrors, InvalidObjectThenGoodStatementOnTheSameConnection) {
+    ASSERT_TRUE(connect("zrdata_002_2024"));
 
     const auto bad = client.execute("select max(a.id) as idf from MatchVouch as a");
     EXPECT_FALSE(bad.ok());
@@ -55,36 +53,30 @@ TEST(StandinErrors, InvalidObjectThenGoodStatementOnTheSameConnection) {
     EXPECT_EQ(rows.values.at(0).at(0), Cell{std::int64_t{53}});
 }
 
-TEST(StandinErrors, QualifiedMissingTableIsNamedAsWritten) {
-    StandinProcess server(StandinOptions().withSql("zrsystem", "DROP TABLE za_account_sub;"));
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString()).ok());
-    const auto bad = client.execute(
-        "Select distinct [name] from master..[sysdatabases], zrsystem..za_account_sub\r\n"
-        "where [name] = 'zrdata_'+cacc_id+'_'+cast (iyear as nchar)");
+TEST_F(StandinErrors, QualifiedMissingTableIsNamedAsWritten) {
+    start(StandinOptions().withSql("zrsystem", "DROP TABLE za_account_sub;"));
+    ASSERT_TRUE(connect());
+    const auto bad = client.execute(std::string(golden::kAccountListQuery));
     EXPECT_TRUE(bad.hasNative(208)) << bad.describe();
     EXPECT_NE(firstMessage(bad).find("Invalid object name 'zrsystem..za_account_sub'."),
               std::string::npos)
         << bad.describe();
 }
 
-TEST(StandinErrors, InvalidColumnGives207WithTheColumnAlone) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString("zrdata_001_2024")).ok());
+TEST_F(StandinErrors, InvalidColumnGives207WithTheColumnAlone) {
+    ASSERT_TRUE(connect("zrdata_001_2024"));
     const auto bad = client.execute("select max(a.idx) from rdrecord as a");
     EXPECT_TRUE(bad.hasNative(207)) << bad.describe();
     EXPECT_NE(firstMessage(bad).find("Invalid column name 'idx'."), std::string::npos)
         << bad.describe();
 }
 
-TEST(StandinErrors, TriggerRaiseReachesTheClientAndTheRowIsNotWritten) {
-    StandinProcess server(StandinOptions().withSql(
+TEST_F(StandinErrors, TriggerRaiseReachesTheClientAndTheRowIsNotWritten) {
+    start(StandinOptions().withSql(
         "zrsystem",
         "CREATE TRIGGER refuse_ch BEFORE INSERT ON za_identity WHEN NEW.cVouchType = 'ch' "
         "BEGIN SELECT RAISE(ABORT, '拒绝 ch'); END;"));
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString()).ok());
+    ASSERT_TRUE(connect());
 
     const auto refused = client.execute(
         "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
@@ -107,20 +99,16 @@ TEST(StandinErrors, TriggerRaiseReachesTheClientAndTheRowIsNotWritten) {
     EXPECT_EQ(rows.values[0][0], Cell{std::string("ju")});
 }
 
-TEST(StandinErrors, OtherSqliteFailuresComeBackAs50000) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString()).ok());
+TEST_F(StandinErrors, OtherSqliteFailuresComeBackAs50000) {
+    ASSERT_TRUE(connect());
     const auto bad = client.execute("selec 1");
     EXPECT_FALSE(bad.ok());
     EXPECT_TRUE(bad.hasNative(50000)) << bad.describe();
     EXPECT_TRUE(client.execute("select 1").ok());
 }
 
-TEST(StandinErrors, RemoteProcedureCallsGetAnErrorNotSilence) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString()).ok());
+TEST_F(StandinErrors, RemoteProcedureCallsGetAnErrorNotSilence) {
+    ASSERT_TRUE(connect());
     // A parameter marker makes FreeTDS send an RPC (sp_executesql) instead of a batch.
     const auto rpc = client.executeWithParameter("select ? as x", 7);
     EXPECT_FALSE(rpc.ok());

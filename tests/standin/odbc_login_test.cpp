@@ -2,43 +2,38 @@
 #include <gtest/gtest.h>
 
 #include "odbc_client.h"
+#include "odbc_fixture.h"
 #include "standin_process.h"
 
 namespace kelvar::standin {
 namespace {
 
 using test::OdbcClient;
+using StandinLogin = test::StandinConnection;
 
-TEST(StandinLogin, AcceptsSaAndEntersTheNamedDatabase) {
-    StandinProcess server;
-    OdbcClient client;
-    const auto result = client.connect(server.connectionString("zrdata_001_2024"));
-    ASSERT_TRUE(result.ok()) << result.describe();
+TEST_F(StandinLogin, AcceptsSaAndEntersTheNamedDatabase) {
+    ASSERT_TRUE(connect("zrdata_001_2024"));
     EXPECT_EQ(client.catalog(), "zrdata_001_2024");
 
-    const auto logins = server.logins();
+    const auto logins = server->logins();
     ASSERT_EQ(logins.size(), 1u);
     EXPECT_EQ(logins[0].user, "sa");
     EXPECT_EQ(logins[0].database, "zrdata_001_2024");
     EXPECT_TRUE(logins[0].ok);
 }
 
-TEST(StandinLogin, LandsInMasterWhenNoDatabaseIsNamed) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString()).ok());
+TEST_F(StandinLogin, LandsInMasterWhenNoDatabaseIsNamed) {
+    ASSERT_TRUE(connect());
     EXPECT_EQ(client.catalog(), "master");
 }
 
-TEST(StandinLogin, DatabaseNamesIgnoreCase) {
-    StandinProcess server;
-    OdbcClient client;
-    ASSERT_TRUE(client.connect(server.connectionString("ZRDATA_001_2024")).ok());
+TEST_F(StandinLogin, DatabaseNamesIgnoreCase) {
+    ASSERT_TRUE(connect("ZRDATA_001_2024"));
     EXPECT_EQ(client.catalog(), "zrdata_001_2024");
 }
 
-TEST(StandinLogin, RefusesWrongPasswordOrOtherUser) {
-    StandinProcess server;
+TEST_F(StandinLogin, RefusesWrongPasswordOrOtherUser) {
+    const StandinProcess& server = start();
     const std::string wrongPassword =
         freetdsConnectionString(server.port(), "not-the-password", "");
     std::string otherUser = server.connectionString();
@@ -61,24 +56,19 @@ TEST(StandinLogin, RefusesWrongPasswordOrOtherUser) {
     }
 }
 
-TEST(StandinLogin, RefusesUnknownLoginDatabaseWith4060) {
-    StandinProcess server;
-    OdbcClient client;
-    const auto result = client.connect(server.connectionString("zrdata_009_2024"));
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.hasNative(4060)) << result.describe();
-    EXPECT_TRUE(result.hasNative(18456)) << result.describe();
+TEST_F(StandinLogin, RefusesUnknownLoginDatabaseWith4060) {
+    EXPECT_FALSE(connect("zrdata_009_2024"));
+    EXPECT_TRUE(login.hasNative(4060)) << login.describe();
+    EXPECT_TRUE(login.hasNative(18456)) << login.describe();
 }
 
-TEST(StandinLogin, AcceptsPasswordWithSemicolonAndChineseCharacters) {
-    StandinProcess server(StandinOptions().withPassword("密码;x=1"));
-    OdbcClient client;
-    const auto result = client.connect(server.connectionString());
-    EXPECT_TRUE(result.ok()) << result.describe();
+TEST_F(StandinLogin, AcceptsPasswordWithSemicolonAndChineseCharacters) {
+    start(StandinOptions().withPassword("密码;x=1"));
+    EXPECT_TRUE(connect());
 }
 
-TEST(StandinLogin, ServesManyConnectionsAtOnce) {
-    StandinProcess server;
+TEST_F(StandinLogin, ServesManyConnectionsAtOnce) {
+    const StandinProcess& server = start();
     std::vector<std::unique_ptr<OdbcClient>> clients;
     for (int i = 0; i < 8; ++i) {
         clients.push_back(std::make_unique<OdbcClient>());

@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
+#include "golden_texts.h"
 #include "odbc_client.h"
+#include "sample_data.h"
 #include "standin_process.h"
 
 namespace kelvar::standin {
@@ -29,9 +32,7 @@ class StandinSample : public ::testing::Test {
 
 TEST_F(StandinSample, AccountListNamesEachExistingAccountDatabaseOnce) {
     ASSERT_TRUE(client.connect(server.connectionString()).ok());
-    const Rows rows = query(
-        "Select distinct [name] from master..[sysdatabases], zrsystem..za_account_sub\r\n"
-        "where [name] = 'zrdata_'+cacc_id+'_'+cast (iyear as nchar)");
+    const Rows rows = query(std::string(golden::kAccountListQuery));
     EXPECT_EQ(rows.names, std::vector<std::string>{"name"});
     std::vector<std::string> names;
     for (const auto& row : rows.values) {
@@ -41,84 +42,71 @@ TEST_F(StandinSample, AccountListNamesEachExistingAccountDatabaseOnce) {
     EXPECT_EQ(names, (std::vector<std::string>{"zrdata_001_2024", "zrdata_002_2024"}));
 }
 
-struct KindMaxima {
+struct KindTables {
     const char* mainTable;
     const char* detailTable;
     const char* mainKey;
     const char* detailKey;
-    Cell idf;
-    Cell idc;
 };
 
 TEST_F(StandinSample, MaxIdQueriesOfAccount001) {
     ASSERT_TRUE(client.connect(server.connectionString()).ok());
     ASSERT_TRUE(client.setCatalog("zrdata_001_2024").ok());
-    const KindMaxima kinds[] = {
-        {"rdrecord", "rdrecords", "id", "autoid", 1012, 10036},
-        {"SaleBillVouch", "SaleBillVouchs", "SBVID", "autoid", 2008, 20020},
-        {"DispatchList", "DispatchLists", "DLID", "autoid", 3010, 30025},
-        {"PO_Pomain", "PO_Podetails", "POID", "ID", 40006, 70018},
-        {"SO_SOMain", "SO_SODetails", "id", "autoid", 506, 5015},
-        {"PurBillVouch", "PurBillVouchs", "PBVID", "ID", 605, 6012},
-        {"PurSettleVouch", "PurSettleVouchs", "PSVID", "ID", Cell{}, Cell{}},
-        {"SA_SettleVouch", "SA_SettleVouchs", "id", "autoid", 804, 8010},
-        {"ExpenseVouch", "ExpenseVouchs", "id", "autoid", 903, 9006},
-        {"CheckVouch", "CheckVouchs", "id", "autoid", 13, 106},
-        {"JustInVouch", "JustInVouchs", "id", "autoid", 23, 206},
-        {"MatchVouch", "MatchVouchs", "id", "autoid", 32, 304},
-        {"PU_AppVouch", "PU_AppVouchs", "id", "autoid", 1105, 11012},
-        {"PU_ArrivalVouch", "PU_ArrivalVouchs", "id", "autoid", 1206, 12015},
-        {"SA_QuoMain", "SA_QuoDetails", "id", "autoid", 1304, 13010},
-        {"SalePayVouch", "SalePayVouchs", "id", "autoid", 1403, 14008},
-        {"TransVouch", "TransVouchs", "id", "autoid", 1505, 15012},
+    const KindTables kinds[] = {
+        {"rdrecord", "rdrecords", "id", "autoid"},
+        {"SaleBillVouch", "SaleBillVouchs", "SBVID", "autoid"},
+        {"DispatchList", "DispatchLists", "DLID", "autoid"},
+        {"PO_Pomain", "PO_Podetails", "POID", "ID"},
+        {"SO_SOMain", "SO_SODetails", "id", "autoid"},
+        {"PurBillVouch", "PurBillVouchs", "PBVID", "ID"},
+        {"PurSettleVouch", "PurSettleVouchs", "PSVID", "ID"},
+        {"SA_SettleVouch", "SA_SettleVouchs", "id", "autoid"},
+        {"ExpenseVouch", "ExpenseVouchs", "id", "autoid"},
+        {"CheckVouch", "CheckVouchs", "id", "autoid"},
+        {"JustInVouch", "JustInVouchs", "id", "autoid"},
+        {"MatchVouch", "MatchVouchs", "id", "autoid"},
+        {"PU_AppVouch", "PU_AppVouchs", "id", "autoid"},
+        {"PU_ArrivalVouch", "PU_ArrivalVouchs", "id", "autoid"},
+        {"SA_QuoMain", "SA_QuoDetails", "id", "autoid"},
+        {"SalePayVouch", "SalePayVouchs", "id", "autoid"},
+        {"TransVouch", "TransVouchs", "id", "autoid"},
     };
-    for (const auto& k : kinds) {
+    for (std::size_t row = 0; row < std::size(kinds); ++row) {
+        const KindTables& k = kinds[row];
+        const auto& maxima = sample::kAccountOneMaxima[row];
         const Rows rows =
             query(std::string("select max(a.") + k.mainKey + ") as idf,max(b." + k.detailKey +
                   ") as idc from " + k.mainTable + " as a," + k.detailTable + " as b");
         EXPECT_EQ(rows.names, (std::vector<std::string>{"idf", "idc"})) << k.mainTable;
         ASSERT_EQ(rows.values.size(), 1u) << k.mainTable;
-        EXPECT_EQ(rows.values[0][0], k.idf) << k.mainTable;
-        EXPECT_EQ(rows.values[0][1], k.idc) << k.mainTable;
+        EXPECT_EQ(rows.values[0][0], maxima ? Cell{maxima->father} : Cell{}) << k.mainTable;
+        EXPECT_EQ(rows.values[0][1], maxima ? Cell{maxima->child} : Cell{}) << k.mainTable;
     }
 }
 
 TEST_F(StandinSample, CloseBillQueryGivesLargestAndCountOfCancelNumbers) {
     ASSERT_TRUE(client.connect(server.connectionString("zrdata_001_2024")).ok());
-    const Rows rows = query(
-        "select sum(idf) as idf,sum(idc) as idc from (select max(cCancelNo) as idf,0 as idc from "
-        "Ap_CloseBill union all select 0 as idf,count(cCancelNo) as idc from Ap_CloseBill where "
-        "cCancelNo is not null) as aa");
+    const Rows rows = query(std::string(golden::kMaximumQueryXJ));
     EXPECT_EQ(rows.names, (std::vector<std::string>{"idf", "idc"}));
     ASSERT_EQ(rows.values.size(), 1u);
-    EXPECT_EQ(rows.values[0][0], Cell{std::int64_t{12}});
-    EXPECT_EQ(rows.values[0][1], Cell{std::int64_t{6}});
+    EXPECT_EQ(rows.values[0][0], Cell{sample::kAccountOneMaxima[17]->father});
+    EXPECT_EQ(rows.values[0][1], Cell{sample::kAccountOneMaxima[17]->child});
 }
 
 TEST_F(StandinSample, IdentityRowsAreFoundUpdatedAndInserted) {
     ASSERT_TRUE(client.connect(server.connectionString("zrdata_001_2024")).ok());
-    const Rows found =
-        query("select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='rd'");
+    const Rows found = query(golden::lookupSql(1, "rd"));
     EXPECT_EQ(found.names, std::vector<std::string>{"cvouchtype"});
     ASSERT_EQ(found.values.size(), 1u);
     EXPECT_EQ(found.values[0][0], Cell{std::string("rd")});
 
     // Stored as SOMAIN: codes compare without regard to case.
-    EXPECT_EQ(query("select cvouchtype from zrsystem..za_identity where cAcc_id=1 and "
-                    "cvouchtype='SOMain'")
-                  .values.size(),
-              1u);
-    EXPECT_TRUE(query("select cvouchtype from zrsystem..za_identity where cAcc_id=1 and "
-                      "cvouchtype='ch'")
-                    .values.empty());
+    EXPECT_EQ(query(golden::lookupSql(1, "SOMain")).values.size(), 1u);
+    EXPECT_TRUE(query(golden::lookupSql(1, "ch")).values.empty());
 
-    const Rows updated = query(
-        "update zrsystem..za_identity set ifatherid=1012,iChildId=10036 where cAcc_id=1 and "
-        "cvouchtype='rd'");
+    const Rows updated = query(golden::updateSql(1, "rd", 1012, 10036));
     EXPECT_EQ(updated.rowCount, 1);
-    const Rows inserted = query(
-        "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)values(1,'ch',"
-        "13,106)");
+    const Rows inserted = query(golden::insertSql(1, "ch", 13, 106));
     EXPECT_EQ(inserted.rowCount, 1);
 
     const Rows after = query(
@@ -138,9 +126,7 @@ TEST_F(StandinSample, Account002LacksSomeTables) {
         const auto result = client.execute(std::string("select count(*) from ") + table);
         EXPECT_TRUE(result.hasNative(208)) << table << ": " << result.describe();
     }
-    const Rows rows = query(
-        "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,"
-        "rdrecords as b");
+    const Rows rows = query(std::string(golden::kMaximumQueryRd));
     EXPECT_EQ(rows.values.at(0), (std::vector<Cell>{std::int64_t{53}, std::int64_t{507}}));
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "golden_texts.h"
 #include "sql_session.h"
 
 namespace kelvar::standin {
@@ -33,18 +34,16 @@ INSTANTIATE_TEST_SUITE_P(
     Cases, SqlRewriterRewrites,
     ::testing::Values(
         RewriteCase{"AccountListQuery",
-                    "Select distinct [name] from master..[sysdatabases], zrsystem..za_account_sub"
-                    "\r\nwhere [name] = 'zrdata_'+cacc_id+'_'+cast (iyear as nchar)",
+                    golden::kAccountListQuery.data(),
                     "master",
                     "Select distinct [name] from main.[sysdatabases], zrsystem.za_account_sub "
                     "where [name] = 'zrdata_'||cacc_id||'_'||cast (iyear as text)",
                     {"zrsystem"}},
-        RewriteCase{
-            "MaxQueryIsLeftAlone",
-            "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,rdrecords as b",
-            "zrdata_001_2024",
-            "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,rdrecords as b",
-            {}},
+        RewriteCase{"MaxQueryIsLeftAlone",
+                    golden::kMaximumQueryRd.data(),
+                    "zrdata_001_2024",
+                    golden::kMaximumQueryRd.data(),
+                    {}},
         RewriteCase{"OtherDatabaseIsReported",
                     "update zrsystem..za_identity set ifatherid=120,iChildId=5000 where "
                     "cAcc_id=1 and cvouchtype='rd'",

@@ -114,8 +114,9 @@ TEST(WireTypes, ChosenFromValuesThenDeclaration) {
         {"over 4000 characters", {std::string(4001, 'y')}, "", WireType::kNVarCharMax, 1},
     };
     for (const auto& c : cases) {
+        // Starts as a type and size no case expects, so a column left untouched fails.
         ResultSet r;
-        r.columns = {{"c", WireType::kBigInt, 1}};
+        r.columns = {{"c", WireType::kNVarChar, 0}};
         for (const auto& v : c.values) {
             r.rows.push_back({v});
         }
@@ -129,11 +130,15 @@ TEST(WireTypes, ChosenFromValuesThenDeclaration) {
 
 TEST(WireTypes, ValuesAreConvertedToTheChosenType) {
     ResultSet r;
-    r.columns = {{"mixed", WireType::kBigInt, 1}, {"text", WireType::kBigInt, 1}};
+    r.columns = {{"mixed", WireType::kNVarChar, 0}, {"text", WireType::kNVarChar, 0}};
     r.rows = {{std::int64_t{2}, std::int64_t{42}}, {0.25, std::string("x")}};
     assignWireTypes(r, {"", ""});
+    EXPECT_EQ(r.columns[0].type, WireType::kFloat);
+    EXPECT_EQ(r.columns[1].type, WireType::kNVarChar);
     EXPECT_EQ(r.rows[0][0], Value{2.0});
+    EXPECT_EQ(r.rows[1][0], Value{0.25});
     EXPECT_EQ(r.rows[0][1], Value{std::string("42")});
+    EXPECT_EQ(r.rows[1][1], Value{std::string("x")});
     EXPECT_EQ(r.columns[1].maxChars, 2);
 }
 

@@ -1,9 +1,5 @@
-#include <arpa/inet.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,6 +10,7 @@
 #include <utility>
 
 #include "fakes/fake_window.h"
+#include "golden_texts.h"
 #include "login/refresh.h"
 #include "platform/database_objects.h"
 #include "platform/odbc/odbc_database_access.h"
@@ -28,39 +25,7 @@ using testing::ElementsAre;
 using testing::IsEmpty;
 using testing::UnorderedElementsAre;
 
-constexpr std::string_view kAccountQuery =
-    "Select distinct [name] from master..[sysdatabases], zrsystem..za_account_sub\r\n"
-    "where [name] = 'zrdata_'+cacc_id+'_'+cast (iyear as nchar)";
-
-// A loopback port that is bound but not listening, so a connection to it is refused at once.
-class ClosedPort {
-  public:
-    ClosedPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        if (socket_ < 0 ||
-            ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            ADD_FAILURE() << "cannot reserve a loopback port";
-        }
-        port_ = ntohs(address.sin_port);
-    }
-    ~ClosedPort() {
-        if (socket_ >= 0) {
-            ::close(socket_);
-        }
-    }
-    ClosedPort(const ClosedPort&) = delete;
-    ClosedPort& operator=(const ClosedPort&) = delete;
-
-    [[nodiscard]] std::uint16_t port() const { return port_; }
-
-  private:
-    int socket_;
-    std::uint16_t port_ = 0;
-};
+using golden::kAccountListQuery;
 
 std::string serverText(std::uint16_t port) {
     return "127.0.0.1," + std::to_string(port);
@@ -73,12 +38,6 @@ class RefreshE2eTest : public testing::Test {
         server.emplace(std::move(options));
         window.server = serverText(server->port());
         window.password = server->password();
-    }
-
-    void giveOldList() {
-        window.entries = {"zrdata_009_2020"};
-        window.selected = 0;
-        window.databaseEdit = "zrdata_009_2020";
     }
 
     void press() { cmdRefresh_Click(objects, window); }
@@ -103,7 +62,7 @@ TEST_F(RefreshE2eTest, ListsEachExistingAccountDatabaseOnceAndEnablesUpdate) {
     EXPECT_EQ(window.selected, 0);
     EXPECT_EQ(window.databaseEdit, window.entries.front());
     EXPECT_TRUE(window.updateEnabled);
-    EXPECT_THAT(server->sqlTexts(), testing::Contains(std::string(kAccountQuery)));
+    EXPECT_THAT(server->sqlTexts(), testing::Contains(std::string(kAccountListQuery)));
     const auto logins = server->logins();
     ASSERT_THAT(logins, testing::SizeIs(1));
     EXPECT_EQ(logins[0].user, "sa");
@@ -114,7 +73,7 @@ TEST_F(RefreshE2eTest, ListsEachExistingAccountDatabaseOnceAndEnablesUpdate) {
 
 TEST_F(RefreshE2eTest, WrongPasswordShowsTheServersWordsUntitled) {
     start();
-    giveOldList();
+    window.giveOldList();
     window.password = "not the password";
     press();
     ASSERT_THAT(window.messages, testing::SizeIs(1));
@@ -126,7 +85,7 @@ TEST_F(RefreshE2eTest, WrongPasswordShowsTheServersWordsUntitled) {
 }
 
 TEST_F(RefreshE2eTest, ClosedPortShowsTheDriversWords) {
-    const ClosedPort closed;
+    const standin::ClosedPort closed;
     window.server = serverText(closed.port());
     window.password = "whatever";
     press();
@@ -151,7 +110,7 @@ TEST_F(RefreshE2eTest, MissingAccountTableKeepsTheListSilently) {
     StandinOptions options;
     options.extraSql = {{"zrsystem", "DROP TABLE za_account_sub;"}};
     start(std::move(options));
-    giveOldList();
+    window.giveOldList();
     press();
     EXPECT_THAT(window.messages, IsEmpty());
     EXPECT_THAT(window.entries, ElementsAre("zrdata_009_2020"));
@@ -160,7 +119,7 @@ TEST_F(RefreshE2eTest, MissingAccountTableKeepsTheListSilently) {
     EXPECT_EQ(acceptedLogins(), 1);
 }
 
-class TrickyPassword : public RefreshE2eTest, public testing::WithParamInterface<std::string> {};
+class TrickyPassword : public RefreshE2eTest, public testing::WithParamInterface<const char*> {};
 
 TEST_P(TrickyPassword, LogsInThroughTheWholeRefresh) {
     StandinOptions options;
@@ -173,9 +132,7 @@ TEST_P(TrickyPassword, LogsInThroughTheWholeRefresh) {
     EXPECT_EQ(acceptedLogins(), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Passwords, TrickyPassword,
-                         testing::Values("a;b", "it's", "say \"hi\"", "x}y", "|2|1|3",
-                                         " 前后有空格 ", "密码"));
+INSTANTIATE_TEST_SUITE_P(Passwords, TrickyPassword, testing::ValuesIn(standin::kTrickyPasswords));
 
 }  // namespace
 }  // namespace kelvar

@@ -36,7 +36,7 @@ TEST_F(OdbcLogin, OpensAsSaOnTheCatalogNamed) {
 TEST_F(OdbcLogin, WrongPasswordGivesTheServersWordsAndLeavesItReusable) {
     const auto con = access_.createConnection();
     const DatabaseError error =
-        failureOf([&] { con->open(oleDbLogin(server_.port(), "not the password")); });
+        failureOf([&] { con->open(standin::oleDbLogin(server_.port(), "not the password")); });
     EXPECT_EQ(error.number(), 18456);
     EXPECT_THAT(error.description(), HasSubstr("Login failed for user 'sa'."));
     EXPECT_THAT(error.description(), Not(HasSubstr("not the password")));
@@ -47,14 +47,29 @@ TEST_F(OdbcLogin, WrongPasswordGivesTheServersWordsAndLeavesItReusable) {
 }
 
 TEST_F(OdbcLogin, NothingListeningGivesTheDriversWords) {
-    const std::uint16_t port = server_.port();
-    server_.stop();
+    const standin::ClosedPort closed;
     const auto con = access_.createConnection();
-    const DatabaseError error = failureOf([&] { con->open(oleDbLogin(port, "x")); });
+    const DatabaseError error =
+        failureOf([&] { con->open(standin::oleDbLogin(closed.port(), "x")); });
     EXPECT_EQ(error.number(), 20009);
     EXPECT_THAT(error.description(),
                 HasSubstr("Unable to connect: Adaptive Server is unavailable or does not exist"));
     EXPECT_EQ(con->state(), Connection::kClosed);
+}
+
+TEST_F(OdbcLogin, OverLongPasswordIsRefusedBeforeTheServerAndLeavesItReusable) {
+    const std::string password(40000, 'x');
+    const auto con = access_.createConnection();
+    const DatabaseError error =
+        failureOf([&] { con->open(standin::oleDbLogin(server_.port(), password)); });
+    EXPECT_EQ(error.number(), 3001);
+    EXPECT_THAT(error.description(), HasSubstr("too long"));
+    EXPECT_THAT(error.description(), Not(HasSubstr("xxxx")));
+    EXPECT_EQ(con->state(), Connection::kClosed);
+    EXPECT_TRUE(server_.logins().empty());
+
+    con->open(login());
+    EXPECT_EQ(con->state(), Connection::kOpen);
 }
 
 TEST_F(OdbcLogin, ReconnectsAfterClose) {
@@ -82,22 +97,20 @@ TEST_F(OdbcLogin, ConnectionsOfOneComponentAreIndependent) {
     EXPECT_EQ(scalar(access_, *second, "select count(*) as n from za_identity", "n"), Value(6));
 }
 
-// Each password that needs quoting somewhere on its way: OLE DB, the ODBC string, UTF-16.
+// Each password that needs quoting somewhere on its way.
 class OdbcPassword : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(OdbcPassword, LogsIn) {
     standin::StandinProcess server(standin::StandinOptions().withPassword(GetParam()));
     OdbcDatabaseAccess access;
     const auto con = access.createConnection();
-    con->open(oleDbLogin(server.port(), GetParam()));
+    con->open(server.oleDbLogin());
     EXPECT_EQ(con->state(), Connection::kOpen);
     ASSERT_EQ(server.logins().size(), 1U);
     EXPECT_TRUE(server.logins()[0].ok);
 }
 
-INSTANTIATE_TEST_SUITE_P(Passwords, OdbcPassword,
-                         ::testing::Values("a;b", "it's", "say \"hi\"", "x}y", "|2|1|3",
-                                           " 前后有空格 ", "密码"));
+INSTANTIATE_TEST_SUITE_P(Passwords, OdbcPassword, ::testing::ValuesIn(standin::kTrickyPasswords));
 
 class OdbcDefaultDatabase : public StandinTest {};
 

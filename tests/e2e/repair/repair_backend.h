@@ -12,6 +12,8 @@
 #include "repair/account_number.h"
 #include "repair/repair_run.h"
 #include "repair/repair_sql.h"
+#include "repair/voucher_type_table.h"
+#include "sample_data.h"
 
 namespace kelvar::e2e {
 
@@ -45,6 +47,16 @@ class RepairBackend {
 
 [[nodiscard]] std::unique_ptr<RepairBackend> makeFakeBackend(const BackendSetup& setup);
 [[nodiscard]] std::unique_ptr<RepairBackend> makeStandinBackend(const BackendSetup& setup);
+
+static_assert(standin::sample::kAccountOneMaxima.size() == kVoucherTypeCount);
+
+// A kind's maxima as the sample holds them.
+[[nodiscard]] inline Maxima maximaOf(const standin::sample::Maxima& sample) {
+    return {sample.father, sample.child};
+}
+
+// Counter codes compare without regard to case: tests compare them upper-cased.
+[[nodiscard]] std::string upperCased(std::string code);
 
 // Keeps the statements of the repair run from a list of SQL texts.
 [[nodiscard]] std::vector<std::string> repairStatementsOf(const std::vector<std::string>& texts);

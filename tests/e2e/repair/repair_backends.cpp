@@ -6,29 +6,22 @@
 #include "fakes/fake_database.h"
 #include "platform/odbc/odbc_database_access.h"
 #include "repair_backend.h"
-#include "sample_data.h"
 #include "standin_connection.h"
 
 namespace kelvar::e2e {
 namespace {
-
-std::string upperCased(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return text;
-}
 
 // The unit-test fake, scripted with the sample's account 001 and counter rows.
 class FakeBackend final : public RepairBackend {
   public:
     explicit FakeBackend(const BackendSetup& setup) {
         for (std::size_t row = 0; row < kVoucherTypeCount; ++row) {
-            const auto& maxima = kAccountOneMaxima[row];
-            account_.serve(row, maxima ? Value(maxima->fatherId) : Value(),
-                           maxima ? Value(maxima->childId) : Value());
+            const auto& maxima = standin::sample::kAccountOneMaxima[row];
+            account_.serve(row, maxima ? Value(maxima->father) : Value(),
+                           maxima ? Value(maxima->child) : Value());
         }
-        for (const auto& stored : kStoredCounters) {
-            account_.storeCounter(stored.account, stored.code, stored.maxima);
+        for (const auto& stored : standin::sample::kStoredCounters) {
+            account_.storeCounter(stored.account, stored.code, maximaOf(stored.maxima));
         }
         db_.failWhen([](const fake::Call& call) -> std::optional<DatabaseError> {
             static const std::set<std::string> databases{"zrsystem", "zrdata_001_2024",
@@ -47,7 +40,7 @@ class FakeBackend final : public RepairBackend {
     }
 
     DatabaseObjects& objects() override { return objects_; }
-    void connect() override { objects_.con().open(oleDbConnectionString(1433, "secret")); }
+    void connect() override { objects_.con().open(standin::oleDbLogin(1433, "secret")); }
 
     std::map<std::string, Maxima> counters(AccountNumber account) override {
         std::map<std::string, Maxima> rows;
@@ -75,9 +68,7 @@ class StandinBackend final : public RepairBackend {
     explicit StandinBackend(const BackendSetup& setup) : server_(options(setup)) {}
 
     DatabaseObjects& objects() override { return objects_; }
-    void connect() override {
-        objects_.con().open(oleDbConnectionString(server_.port(), server_.password()));
-    }
+    void connect() override { objects_.con().open(server_.oleDbLogin()); }
     std::map<std::string, Maxima> counters(AccountNumber account) override {
         std::map<std::string, Maxima> rows;
         for (const auto& [code, maxima] : readCounters(access_, server_, account)) {
@@ -104,6 +95,12 @@ class StandinBackend final : public RepairBackend {
 };
 
 }  // namespace
+
+std::string upperCased(std::string code) {
+    std::transform(code.begin(), code.end(), code.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return code;
+}
 
 std::unique_ptr<RepairBackend> makeFakeBackend(const BackendSetup& setup) {
     return std::make_unique<FakeBackend>(setup);

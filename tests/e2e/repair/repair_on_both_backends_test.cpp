@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "golden_texts.h"
 #include "repair_backend.h"
-#include "sample_data.h"
 
 namespace kelvar::e2e {
 namespace {
@@ -31,24 +31,21 @@ struct Behaviour {
     std::map<std::string, Maxima> account;  // account 1's counter rows afterwards
     std::size_t inserts;                    // insert statements sent in all
     std::size_t updates;                    // update statements sent in all
+    // The message's exact text on each backend, where the server's own words are part of it.
+    std::optional<std::string> textOnFake = std::nullopt;
+    std::optional<std::string> textOnStandin = std::nullopt;
 };
 
 void PrintTo(const Behaviour& b, std::ostream* os) {
     *os << b.label;
 }
 
-std::string upperCased(std::string code) {
-    std::transform(code.begin(), code.end(), code.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-    return code;
-}
-
 // Account 1's rows before any run.
 std::map<std::string, Maxima> storedRows() {
     std::map<std::string, Maxima> rows;
-    for (const auto& stored : kStoredCounters) {
+    for (const auto& stored : standin::sample::kStoredCounters) {
         if (stored.account == 1) {
-            rows[upperCased(stored.code)] = stored.maxima;
+            rows[upperCased(stored.code)] = maximaOf(stored.maxima);
         }
     }
     return rows;
@@ -59,8 +56,9 @@ std::map<std::string, Maxima> repairedRows(const std::string& unwritten = {}) {
     auto rows = storedRows();
     for (std::size_t row = 0; row < kVoucherTypeCount; ++row) {
         const std::string code = upperCased(std::string(voucherTypeTable()[row].vouchType));
-        if (kAccountOneMaxima[row] && code != unwritten) {
-            rows[code] = *kAccountOneMaxima[row];
+        const auto& maxima = standin::sample::kAccountOneMaxima[row];
+        if (maxima && code != unwritten) {
+            rows[code] = maximaOf(*maxima);
         }
     }
     return rows;
@@ -116,7 +114,14 @@ const std::vector<Behaviour>& behaviours() {
          {},
          storedRows(),
          0,
-         0},
+         0,
+         "无法打开数据库“zrdata_001_2023”：\n"
+         "Database 'zrdata_001_2023' does not exist. Make sure that the name is entered "
+         "correctly.",
+         "无法打开数据库“zrdata_001_2023”：\n"
+         "[FreeTDS][SQL Server]Database 'zrdata_001_2023' does not exist. Make sure that the "
+         "name is entered correctly.\n"
+         "[FreeTDS][SQL Server]Could not change database"},
         {"RejectedInsertFailsThatKindOnly",
          {std::string("ch")},
          true,
@@ -126,7 +131,10 @@ const std::vector<Behaviour>& behaviours() {
          {"10.盘点单"},
          repairedRows("CH"),
          12,
-         5},
+         5,
+         std::string(golden::kFailedKindsHeading) + "\n10.盘点单：no ch today",
+         std::string(golden::kFailedKindsHeading) +
+             "\n10.盘点单：[FreeTDS][SQL Server]no ch today"},
     };
     return all;
 }
@@ -140,8 +148,14 @@ TEST_P(RepairOnBothBackends, BehavesAlike) {
     if (behaviour.connected) {
         backend->connect();
     }
+    std::optional<std::map<std::string, Maxima>> afterFirstRun;
     for (int press = 0; press < behaviour.presses; ++press) {
         backend->pressUpdate(behaviour.database);
+        if (!afterFirstRun) {
+            afterFirstRun = backend->counters(1);
+        } else {
+            EXPECT_EQ(backend->counters(1), *afterFirstRun) << "after press " << press + 1;
+        }
     }
 
     const auto& messages = backend->window.messages;
@@ -152,24 +166,27 @@ TEST_P(RepairOnBothBackends, BehavesAlike) {
         case Shown::Success:
             ASSERT_EQ(messages.size(), static_cast<std::size_t>(behaviour.presses));
             for (const auto& message : messages) {
-                EXPECT_EQ(message, (fake::FakeWindow::Message{"修改成功！", "修改最大单据号"}));
+                EXPECT_EQ(message,
+                          (fake::FakeWindow::Message{std::string(golden::kRepairSucceeded),
+                                                     std::string(golden::kRepairCaption)}));
             }
             break;
         case Shown::SwitchFailure: {
             ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(messages[0].caption, "修改最大单据号");
+            EXPECT_EQ(messages[0].caption, golden::kRepairCaption);
             const std::string head = "无法打开数据库“" + std::string(behaviour.database) + "”：\n";
             EXPECT_TRUE(messages[0].text.starts_with(head)) << messages[0].text;
             EXPECT_NE(messages[0].text.find(behaviour.database, head.size()), std::string::npos)
                 << messages[0].text;
+            EXPECT_TRUE(backend->repairStatements().empty());
             break;
         }
         case Shown::PartialFailure: {
             ASSERT_EQ(messages.size(), 1u);
-            EXPECT_EQ(messages[0].caption, "修改最大单据号");
+            EXPECT_EQ(messages[0].caption, golden::kRepairCaption);
             const auto text = lines(messages[0].text);
             ASSERT_FALSE(text.empty());
-            EXPECT_EQ(text[0], "以下单据的最大单据号未能修改：");
+            EXPECT_EQ(text[0], golden::kFailedKindsHeading);
             std::vector<std::string> items;
             for (std::size_t i = 1; i < text.size(); ++i) {
                 items.push_back(text[i].substr(0, text[i].find("：")));
@@ -177,6 +194,13 @@ TEST_P(RepairOnBothBackends, BehavesAlike) {
             EXPECT_EQ(items, behaviour.failedItems) << messages[0].text;
             break;
         }
+    }
+
+    const auto& exactText =
+        backendKind == Backend::Fake ? behaviour.textOnFake : behaviour.textOnStandin;
+    if (exactText) {
+        ASSERT_FALSE(messages.empty());
+        EXPECT_EQ(messages.back().text, *exactText);
     }
 
     const auto statements = backend->repairStatements();

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fakes/fake_window.h"
+#include "golden_texts.h"
 #include "platform/database_objects.h"
 #include "platform/odbc/odbc_database_access.h"
 #include "repair/repair_run.h"
@@ -24,7 +25,7 @@ class RepairOnStandin : public ::testing::Test {
   protected:
     void start(standin::StandinOptions options = {}) {
         server.emplace(std::move(options));
-        objects.con().open(oleDbConnectionString(server->port(), server->password()));
+        objects.con().open(server->oleDbLogin());
     }
 
     void pressUpdate(std::string database) {
@@ -60,36 +61,18 @@ TEST_F(RepairOnStandin, SendsTheRunsStatementsInOrderAfterTheSwitch) {
         return std::vector<std::string>(run.begin() + static_cast<long>(from),
                                         run.begin() + static_cast<long>(from + count));
     };
-    EXPECT_EQ(
-        slice(0, 3),
-        (std::vector<std::string>{
-            "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,rdrecords as b",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='rd'",
-            "update zrsystem..za_identity set ifatherid=1012,iChildId=10036 where cAcc_id=1 "
-            "and cvouchtype='rd'"}));
-    EXPECT_EQ(
-        slice(9, 3),
-        (std::vector<std::string>{
-            "select max(a.POID) as idf,max(b.ID) as idc from PO_Pomain as a,PO_Podetails as b",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and "
-            "cvouchtype='POMain'",
-            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
-            "values(1,'POMain',40006,70018)"}));
-    EXPECT_EQ(slice(18, 2),
-              (std::vector<std::string>{
-                  "select max(a.PSVID) as idf,max(b.ID) as idc from PurSettleVouch as "
-                  "a,PurSettleVouchs as b",
-                  "select max(a.id) as idf,max(b.autoid) as idc from SA_SettleVouch as "
-                  "a,SA_SettleVouchs as b"}));
-    EXPECT_EQ(
-        slice(49, 3),
-        (std::vector<std::string>{
-            "select sum(idf) as idf,sum(idc) as idc from (select max(cCancelNo) as idf,0 as "
-            "idc from Ap_CloseBill union all select 0 as idf,count(cCancelNo) as idc from "
-            "Ap_CloseBill where cCancelNo is not null) as aa",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='XJ'",
-            "update zrsystem..za_identity set ifatherid=12,iChildId=6 where cAcc_id=1 and "
-            "cvouchtype='XJ'"}));
+    EXPECT_EQ(slice(0, 3), (std::vector<std::string>{std::string(golden::kMaximumQueryRd),
+                                                     golden::lookupSql(1, "rd"),
+                                                     golden::updateSql(1, "rd", 1012, 10036)}));
+    EXPECT_EQ(slice(9, 3),
+              (std::vector<std::string>{std::string(golden::kMaximumQueryPOMain),
+                                        golden::lookupSql(1, "POMain"),
+                                        golden::insertSql(1, "POMain", 40006, 70018)}));
+    EXPECT_EQ(slice(18, 2), (std::vector<std::string>{std::string(golden::kMaximumQueryPurSettle),
+                                                      std::string(golden::kMaximumQuerySaSettle)}));
+    EXPECT_EQ(slice(49, 3), (std::vector<std::string>{std::string(golden::kMaximumQueryXJ),
+                                                      golden::lookupSql(1, "XJ"),
+                                                      golden::updateSql(1, "XJ", 12, 6)}));
 }
 
 TEST_F(RepairOnStandin, MissingTablesAreNamedWithTheServersWordsAndTheRestWritten) {
@@ -97,12 +80,13 @@ TEST_F(RepairOnStandin, MissingTablesAreNamedWithTheServersWordsAndTheRestWritte
     pressUpdate("zrdata_002_2024");
     EXPECT_EQ(window.messages,
               (std::vector<Message>{
-                  {"以下单据的最大单据号未能修改：\n"
-                   "12.限额领料单：[FreeTDS][SQL Server]Invalid object name 'MatchVouch'.\n"
-                   "15.销售报价单：[FreeTDS][SQL Server]Invalid object name 'SA_QuoMain'.\n"
-                   "17.库存调拨单：[FreeTDS][SQL Server]Invalid object name 'TransVouchs'.\n"
-                   "18.现结线索：[FreeTDS][SQL Server]Invalid object name 'Ap_CloseBill'.",
-                   "修改最大单据号"}}));
+                  {std::string(golden::kFailedKindsHeading) +
+                       "\n"
+                       "12.限额领料单：[FreeTDS][SQL Server]Invalid object name 'MatchVouch'.\n"
+                       "15.销售报价单：[FreeTDS][SQL Server]Invalid object name 'SA_QuoMain'.\n"
+                       "17.库存调拨单：[FreeTDS][SQL Server]Invalid object name 'TransVouchs'.\n"
+                       "18.现结线索：[FreeTDS][SQL Server]Invalid object name 'Ap_CloseBill'.",
+                   std::string(golden::kRepairCaption)}}));
     EXPECT_EQ(counters(2), (std::map<std::string, Maxima>{{"rd", {53, 507}},
                                                           {"BILLVOUCH", {62, 604}},
                                                           {"DISPATCH", {72, 703}},
@@ -117,29 +101,6 @@ TEST_F(RepairOnStandin, MissingTablesAreNamedWithTheServersWordsAndTheRestWritte
                                                           {"PUAPP", {161, 1602}},
                                                           {"PUARRIVAL", {172, 1703}},
                                                           {"SALEPAY", {181, 1801}}}));
-}
-
-TEST_F(RepairOnStandin, RejectedInsertCarriesTheTriggersWords) {
-    standin::StandinOptions options;
-    options.extraSql = {{"zrsystem", rejectInsertTrigger("ch")}};
-    start(std::move(options));
-    pressUpdate("zrdata_001_2024");
-    EXPECT_EQ(window.messages, (std::vector<Message>{{"以下单据的最大单据号未能修改：\n"
-                                                      "10.盘点单：[FreeTDS][SQL Server]no ch today",
-                                                      "修改最大单据号"}}));
-}
-
-TEST_F(RepairOnStandin, MissingDatabaseCarriesTheServersWords) {
-    start();
-    pressUpdate("zrdata_001_2023");
-    EXPECT_EQ(window.messages,
-              (std::vector<Message>{{"无法打开数据库“zrdata_001_2023”：\n"
-                                     "[FreeTDS][SQL Server]Database 'zrdata_001_2023' does not "
-                                     "exist. Make sure that the name is entered correctly.\n"
-                                     "[FreeTDS][SQL Server]Could not change database",
-                                     "修改最大单据号"}}));
-    const auto run = repairStatementsOf(server->sqlTexts());
-    EXPECT_TRUE(run.empty());
 }
 
 }  // namespace

@@ -2,13 +2,6 @@
 
 namespace kelvar::e2e {
 
-std::string oleDbConnectionString(std::uint16_t port, std::string_view password) {
-    return "Provider=SQLOLEDB;Password=" + std::string(password) +
-           ";Persist Security Info=True;User ID='sa';Initial Catalog='zrsystem';Data "
-           "Source='127.0.0.1," +
-           std::to_string(port) + "'";
-}
-
 std::string rejectInsertTrigger(std::string_view code) {
     const std::string quoted(code);
     return "CREATE TRIGGER reject_" + quoted +
@@ -20,7 +13,7 @@ std::map<std::string, Maxima> readCounters(DatabaseAccess& access,
                                            const standin::StandinProcess& server,
                                            AccountNumber account) {
     const auto connection = access.createConnection();
-    connection->open(oleDbConnectionString(server.port(), server.password()));
+    connection->open(server.oleDbLogin());
     const auto rows = access.createRecordset();
     rows->open("select cVouchType,iFatherId,iChildId from zrsystem..za_identity where cAcc_Id=" +
                    std::to_string(account),

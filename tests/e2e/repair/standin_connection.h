@@ -1,6 +1,5 @@
 #pragma once
 
-#include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
@@ -11,9 +10,6 @@
 #include "standin_process.h"
 
 namespace kelvar::e2e {
-
-// The OLE DB string the login builds for sa on zrsystem at 127.0.0.1,<port>.
-[[nodiscard]] std::string oleDbConnectionString(std::uint16_t port, std::string_view password);
 
 // A trigger that makes the server reject the insert of one code's counter row ("no <code> today").
 [[nodiscard]] std::string rejectInsertTrigger(std::string_view code);

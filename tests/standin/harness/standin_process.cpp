@@ -1,10 +1,13 @@
 #include "standin_process.h"
 
+#include <arpa/inet.h>
 #include <fcntl.h>
+#include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sqlite3.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +19,8 @@
 #include <iterator>
 #include <memory>
 #include <stdexcept>
+
+#include "ole_db_login.h"
 
 extern char** environ;
 
@@ -353,6 +358,14 @@ std::string StandinProcess::connectionString(std::string_view database) const {
     return freetdsConnectionString(port_, options_.password, database);
 }
 
+std::string oleDbLogin(std::uint16_t port, std::string_view password) {
+    return golden::oleDbLogin("127.0.0.1," + std::to_string(port), password);
+}
+
+std::string StandinProcess::oleDbLogin() const {
+    return standin::oleDbLogin(port_, options_.password);
+}
+
 std::vector<std::string> StandinProcess::logLines() const {
     std::ifstream in(logPath_, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -393,6 +406,30 @@ std::vector<std::string> StandinProcess::sqlTexts() const {
         }
     }
     return out;
+}
+
+ClosedPort::ClosedPort() : socket_(::socket(AF_INET, SOCK_STREAM, 0)) {
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    if (socket_ < 0 ||
+        ::bind(socket_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        ::getsockname(socket_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        const int error = errno;
+        if (socket_ >= 0) {
+            ::close(socket_);
+        }
+        throw std::runtime_error(std::string("cannot reserve a loopback port: ") +
+                                 std::strerror(error));
+    }
+    port_ = ntohs(address.sin_port);
+}
+
+ClosedPort::~ClosedPort() {
+    if (socket_ >= 0) {
+        ::close(socket_);
+    }
 }
 
 }  // namespace kelvar::standin

@@ -35,6 +35,12 @@
 //                         this includes the `USE [db]` batches FreeTDS sends for
 //                         SQL_ATTR_CURRENT_CATALOG.
 //   stop()                stops it early; returns its exit status (0 after a clean SIGTERM).
+//   oleDbLogin()          the login's OLE DB string for sa on zrsystem at it, values quoted;
+//                         oleDbLogin(port, password) builds one for any loopback port.
+//
+// kTrickyPasswords: passwords that need quoting somewhere between the login and the server.
+// ClosedPort: a loopback port bound but not listening, so a connection to it is refused at once;
+// unlike a stopped server's port, no other test's server can take it while it is held.
 //
 // freetdsConnectionString(port, password, database) builds the same string without a process:
 //   Driver=FreeTDS;Server=127.0.0.1;Port=N;UID=sa;PWD=...;Database=...;TDS_Version=7.4;
@@ -46,6 +52,7 @@
 
 #include <sys/types.h>
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
@@ -56,6 +63,10 @@
 namespace kelvar::standin {
 
 inline constexpr const char* kDefaultPassword = "Stand-in#2024";
+
+// Each needs quoting somewhere on its way: OLE DB, the ODBC string, UTF-16.
+inline constexpr std::array<const char*, 7> kTrickyPasswords{
+    "a;b", "it's", "say \"hi\"", "x}y", "|2|1|3", " 前后有空格 ", "密码"};
 
 struct StandinOptions {
     std::filesystem::path dataDir = KELVAR_SAMPLE_DIR;
@@ -98,6 +109,8 @@ LogEntry parseLogLine(std::string_view line);
 std::string freetdsConnectionString(std::uint16_t port, std::string_view password,
                                     std::string_view database);
 
+std::string oleDbLogin(std::uint16_t port, std::string_view password);
+
 class StandinProcess {
   public:
     explicit StandinProcess(StandinOptions options = {});
@@ -108,6 +121,7 @@ class StandinProcess {
     std::uint16_t port() const { return port_; }
     const std::string& password() const { return options_.password; }
     std::string connectionString(std::string_view database = "") const;
+    std::string oleDbLogin() const;
     const std::filesystem::path& dataDir() const { return dataDir_; }
     const std::filesystem::path& logPath() const { return logPath_; }
 
@@ -125,6 +139,20 @@ class StandinProcess {
     std::filesystem::path logPath_;
     pid_t pid_ = -1;
     int exitStatus_ = -1;
+    std::uint16_t port_ = 0;
+};
+
+class ClosedPort {
+  public:
+    ClosedPort();
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+
+    std::uint16_t port() const { return port_; }
+
+  private:
+    int socket_ = -1;
     std::uint16_t port_ = 0;
 };
 

@@ -10,7 +10,9 @@ namespace {
 DatabaseError closedObject() {
     return {3704, "Operation is not allowed when the object is closed."};
 }
-DatabaseError openObject() { return {3705, "Operation is not allowed when the object is open."}; }
+DatabaseError openObject() {
+    return {3705, "Operation is not allowed when the object is open."};
+}
 DatabaseError unusableConnection() {
     return {3709,
             "The connection cannot be used to perform this operation. It is either closed or "
@@ -35,7 +37,7 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
 }
 
 class FakeConnection final : public Connection {
-public:
+  public:
     explicit FakeConnection(std::shared_ptr<FakeDatabase::Shared> shared)
         : shared_(std::move(shared)) {}
     ~FakeConnection() override {
@@ -80,12 +82,12 @@ public:
         }
     }
 
-private:
+  private:
     std::shared_ptr<FakeDatabase::Shared> shared_;
 };
 
 class FakeRecordset final : public Recordset {
-public:
+  public:
     FakeRecordset(std::shared_ptr<FakeDatabase::Shared> shared, int id)
         : shared_(std::move(shared)), id_(id) {
         ++shared_->liveRecordsets;
@@ -147,7 +149,7 @@ public:
         result_ = {};
     }
 
-private:
+  private:
     void requireOpen() const {
         if (!open_) {
             throw closedObject();
@@ -165,21 +167,36 @@ private:
 
 std::string_view name(Op op) {
     switch (op) {
-        case Op::CreateConnection: return "CreateConnection";
-        case Op::CreateRecordset: return "CreateRecordset";
-        case Op::ReleaseConnection: return "Release";
-        case Op::ReleaseRecordset: return "Release";
-        case Op::ConnectionState: return "State";
-        case Op::ConnectionOpen: return "Open";
-        case Op::ConnectionClose: return "Close";
-        case Op::SetDefaultDatabase: return "DefaultDatabase";
-        case Op::Execute: return "Execute";
-        case Op::RecordsetOpen: return "Open";
-        case Op::RecordsetState: return "State";
-        case Op::Eof: return "EOF";
-        case Op::Field: return "Field";
-        case Op::MoveNext: return "MoveNext";
-        case Op::RecordsetClose: return "Close";
+        case Op::CreateConnection:
+            return "CreateConnection";
+        case Op::CreateRecordset:
+            return "CreateRecordset";
+        case Op::ReleaseConnection:
+            return "Release";
+        case Op::ReleaseRecordset:
+            return "Release";
+        case Op::ConnectionState:
+            return "State";
+        case Op::ConnectionOpen:
+            return "Open";
+        case Op::ConnectionClose:
+            return "Close";
+        case Op::SetDefaultDatabase:
+            return "DefaultDatabase";
+        case Op::Execute:
+            return "Execute";
+        case Op::RecordsetOpen:
+            return "Open";
+        case Op::RecordsetState:
+            return "State";
+        case Op::Eof:
+            return "EOF";
+        case Op::Field:
+            return "Field";
+        case Op::MoveNext:
+            return "MoveNext";
+        case Op::RecordsetClose:
+            return "Close";
     }
     return "?";
 }
@@ -235,23 +252,45 @@ FakeDatabase::~FakeDatabase() = default;
 void FakeDatabase::answer(std::string sql, ResultSet result) {
     state_->answers.push_back({std::move(sql), std::move(result)});
 }
-void FakeDatabase::setAnswerer(Answerer answerer) { state_->answerer = std::move(answerer); }
+void FakeDatabase::setAnswerer(Answerer answerer) {
+    state_->answerer = std::move(answerer);
+}
 void FakeDatabase::failOn(Op op, DatabaseError error, std::string argumentContains, int times) {
     state_->counted.push_back({op, std::move(error), std::move(argumentContains), times});
 }
-void FakeDatabase::failWhen(FailureRule rule) { state_->rules.push_back(std::move(rule)); }
+void FakeDatabase::failWhen(FailureRule rule) {
+    state_->rules.push_back(std::move(rule));
+}
 void FakeDatabase::onExecute(std::function<void(std::string_view)> effect) {
     state_->executeEffect = std::move(effect);
 }
 
-const std::vector<Call>& FakeDatabase::calls() const { return state_->calls; }
-int FakeDatabase::connectionState() const { return state_->connectionOpen ? 1 : 0; }
-const std::string& FakeDatabase::defaultDatabase() const { return state_->defaultDatabase; }
+const std::vector<Call>& FakeDatabase::calls() const {
+    return state_->calls;
+}
+int FakeDatabase::connectionState() const {
+    return state_->connectionOpen ? 1 : 0;
+}
+const std::string& FakeDatabase::defaultDatabase() const {
+    return state_->defaultDatabase;
+}
 const std::string& FakeDatabase::lastConnectionString() const {
     return state_->lastConnectionString;
 }
-int FakeDatabase::liveRecordsets() const { return state_->liveRecordsets; }
-int FakeDatabase::recordsetsCreated() const { return state_->recordsetsCreated; }
+int FakeDatabase::liveRecordsets() const {
+    return state_->liveRecordsets;
+}
+int FakeDatabase::recordsetsCreated() const {
+    return state_->recordsetsCreated;
+}
+
+std::vector<std::string> FakeDatabase::trace(std::size_t from) const {
+    std::vector<std::string> lines;
+    for (std::size_t i = from; i < state_->calls.size(); ++i) {
+        lines.push_back(state_->calls[i].toString());
+    }
+    return lines;
+}
 
 std::vector<Call> FakeDatabase::callsOf(Op op) const {
     std::vector<Call> matching;

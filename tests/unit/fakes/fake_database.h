@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -50,7 +51,7 @@ struct ResultSet {
 // from a script keyed by the exact SQL text; any call can be made to fail; every call is recorded.
 // The fake must outlive the objects it creates.
 class FakeDatabase : public DatabaseAccess {
-public:
+  public:
     using Answerer = std::function<std::optional<ResultSet>(std::string_view sql)>;
     using FailureRule = std::function<std::optional<DatabaseError>(const Call&)>;
 
@@ -62,7 +63,8 @@ public:
     void answer(std::string sql, ResultSet result);
     // Consulted for texts that have no scripted answer; unanswered queries give an empty result.
     void setAnswerer(Answerer answerer);
-    // Fails every call of this kind whose argument contains the text, up to `times` times (-1: always).
+    // Fails every call of this kind whose argument contains the text, up to `times` times (-1:
+    // always).
     void failOn(Op op, DatabaseError error, std::string argumentContains = {}, int times = -1);
     // The most general rule: asked before every call; an error it returns is thrown by that call.
     void failWhen(FailureRule rule);
@@ -72,6 +74,8 @@ public:
     // --- observations ---
     [[nodiscard]] const std::vector<Call>& calls() const;
     [[nodiscard]] std::vector<Call> callsOf(Op op) const;
+    // The calls from index `from` on, each as Call::toString() gives it.
+    [[nodiscard]] std::vector<std::string> trace(std::size_t from = 0) const;
     // The texts of recordset opens and executes, in the order they were sent.
     [[nodiscard]] std::vector<std::string> sqlSent() const;
     [[nodiscard]] std::vector<std::string> executed() const;
@@ -90,7 +94,7 @@ public:
 
     struct Shared;
 
-private:
+  private:
     std::shared_ptr<Shared> state_;
 };
 

@@ -13,7 +13,7 @@ namespace kelvar::fake {
 // A recording stand-in for the window, for unit tests only. Its fields are the controls' contents;
 // tests set the typed texts and read back what the handlers did.
 class FakeWindow : public WindowToolkit {
-public:
+  public:
     struct Message {
         std::string text;
         std::optional<std::string> caption;  // none: the box bears the application title
@@ -53,7 +53,15 @@ public:
     void closeWindow() override;
     void showMessage(std::string_view text, std::optional<std::string_view> caption) override;
 
-private:
+    // Puts in the list an earlier press left, "zrdata_009_2020" chosen, so a test can see whether
+    // a handler touched it.
+    void giveOldList() {
+        entries = {"zrdata_009_2020"};
+        selected = 0;
+        databaseEdit = "zrdata_009_2020";
+    }
+
+  private:
     void log(std::string call) const { calls.push_back(std::move(call)); }
 };
 

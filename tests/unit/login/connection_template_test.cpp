@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "golden_texts.h"
 #include "platform/database_error.h"
 #include "platform/odbc/connection_string.h"
 
@@ -22,9 +23,7 @@ TEST(ConnectionTemplate, IsTheSaLoginWithThreePlaceholders) {
 }
 
 TEST(FillConnectionTemplate, LocalServerAndEmptyPasswordGiveTheClassicString) {
-    EXPECT_EQ(fillConnectionTemplate("", "(local)"),
-              "Provider=SQLOLEDB;Password=;Persist Security Info=True;User ID='sa';Initial "
-              "Catalog='zrsystem';Data Source='(local)'");
+    EXPECT_EQ(fillConnectionTemplate("", "(local)"), golden::kLocalLogin);
 }
 
 // One row: what was typed, and how the password and the server must stand in the string.
@@ -89,9 +88,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, FillConnectionTemplateCase, testing::ValuesIn(kFi
 class TypedTextGenerator {
   public:
     std::string next() {
-        static constexpr std::array<std::string_view, 20> kPieces = {
-            ";",  "'", "\"", "=", "==", "{", "}",  "|",  "|1",   "|2",
-            "|3", " ", "\t", "a", "Z",  "9", "密", "码", "前后", "Data Source=x"};
+        static constexpr std::array<std::string_view, 23> kPieces = {
+            ";",  "'",  "\"", "=",    "==", "{", "}", "|",  "|1", "|2",   "|3",           " ",
+            "\t", "\v", "\f", "\r\n", "a",  "Z", "9", "密", "码", "前后", "Data Source=x"};
         std::uniform_int_distribution<std::size_t> length(0, 8);
         std::uniform_int_distribution<std::size_t> piece(0, kPieces.size() - 1);
         std::string text;

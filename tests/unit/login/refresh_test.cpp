@@ -11,6 +11,7 @@
 
 #include "fakes/fake_database.h"
 #include "fakes/fake_window.h"
+#include "golden_texts.h"
 #include "platform/database_objects.h"
 
 namespace kelvar {
@@ -20,26 +21,14 @@ using fake::Op;
 using testing::ElementsAre;
 using testing::IsEmpty;
 
-constexpr std::string_view kAccountQuery =
-    "Select distinct [name] from master..[sysdatabases], zrsystem..za_account_sub\r\n"
-    "where [name] = 'zrdata_'+cacc_id+'_'+cast (iyear as nchar)";
-
-constexpr std::string_view kLocalLogin =
-    "Provider=SQLOLEDB;Password=;Persist Security Info=True;User ID='sa';Initial "
-    "Catalog='zrsystem';Data Source='(local)'";
+using golden::kAccountListQuery;
+using golden::kLocalLogin;
 
 const DatabaseError kLoginFailed{18456, "[FreeTDS][SQL Server]Login failed for user 'sa'."};
 const DatabaseError kBroken{-1, "[FreeTDS][SQL Server]Communication link failure"};
 
 class RefreshTest : public testing::Test {
   protected:
-    // The list an earlier press left, so a test can see whether it was touched.
-    void giveOldList() {
-        window.entries = {"zrdata_009_2020"};
-        window.selected = 0;
-        window.databaseEdit = "zrdata_009_2020";
-    }
-
     static fake::ResultSet namesResult(const std::vector<std::string>& names) {
         fake::ResultSet result{{"name"}, {}};
         for (const auto& name : names) {
@@ -49,14 +38,14 @@ class RefreshTest : public testing::Test {
     }
 
     void answerNames(const std::vector<std::string>& names) {
-        database.answer(std::string(kAccountQuery), namesResult(names));
+        database.answer(std::string(kAccountListQuery), namesResult(names));
     }
 
     // One press after another reads the next list; the account query is the only text answered.
     void answerInTurn(std::vector<std::vector<std::string>> lists) {
         database.setAnswerer([lists = std::move(lists), next = std::size_t{0}](
                                  std::string_view sql) mutable -> std::optional<fake::ResultSet> {
-            if (sql != kAccountQuery || next >= lists.size()) {
+            if (sql != kAccountListQuery || next >= lists.size()) {
                 return std::nullopt;
             }
             return namesResult(lists[next++]);
@@ -76,12 +65,8 @@ class RefreshTest : public testing::Test {
 
     // The connection and recordset calls in order, as "CON.State" / "RS1.Open ...".
     std::vector<std::string> callTexts() const {
-        std::vector<std::string> texts;
-        for (const auto& call : database.calls()) {
-            if (call.op != Op::CreateConnection && call.op != Op::CreateRecordset) {
-                texts.push_back(call.toString());
-            }
-        }
+        auto texts = database.trace();
+        std::erase_if(texts, [](const std::string& text) { return text.starts_with("DB."); });
         return texts;
     }
 
@@ -97,7 +82,7 @@ TEST_F(RefreshTest, LogsInOnTheSystemCatalogAndListsEveryAccountDatabase) {
     press();
     EXPECT_THAT(callTexts(),
                 ElementsAre("CON.State", "CON.Open " + std::string(kLocalLogin), "CON.State",
-                            "RS1.Open " + std::string(kAccountQuery), "RS1.State", "RS1.EOF",
+                            "RS1.Open " + std::string(kAccountListQuery), "RS1.State", "RS1.EOF",
                             "RS1.Field name", "RS1.MoveNext", "RS1.EOF", "RS1.Field name",
                             "RS1.MoveNext", "RS1.EOF", "RS1.Close"));
     EXPECT_THAT(window.calls,
@@ -142,7 +127,7 @@ TEST_F(RefreshTest, SecondPressReplacesTheList) {
 }
 
 TEST_F(RefreshTest, FailedLoginShowsTheDescriptionUntitledAndFocusesThePassword) {
-    giveOldList();
+    window.giveOldList();
     window.updateEnabled = true;
     database.failOn(Op::ConnectionOpen, kLoginFailed);
     press();
@@ -159,7 +144,7 @@ TEST_F(RefreshTest, FailedLoginShowsTheDescriptionUntitledAndFocusesThePassword)
 
 TEST_F(RefreshTest, FailedLoginAfterSuccessLeavesTheConnectionClosed) {
     database.startOpen();
-    giveOldList();
+    window.giveOldList();
     database.failOn(Op::ConnectionOpen, kLoginFailed);
     press();
     EXPECT_EQ(database.connectionState(), Connection::kClosed);
@@ -224,7 +209,7 @@ class RefreshEndsSilently : public RefreshTest, public testing::WithParamInterfa
 
 TEST_P(RefreshEndsSilently, KeepingTheOldListAndTheButton) {
     answerNames({"zrdata_001_2024"});
-    giveOldList();
+    window.giveOldList();
     failNth(GetParam().op, GetParam().nth);
     if (GetParam().loginFails) {
         database.failOn(Op::ConnectionOpen, kLoginFailed);
@@ -248,7 +233,7 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<SilentEnd>& info) { return std::string(info.param.label); });
 
 TEST_F(RefreshTest, EmptyResultEmptiesTheListAndStillEnablesUpdate) {
-    giveOldList();
+    window.giveOldList();
     answerNames({});
     press();
     EXPECT_THAT(window.entries, IsEmpty());
@@ -260,7 +245,7 @@ TEST_F(RefreshTest, EmptyResultEmptiesTheListAndStillEnablesUpdate) {
 }
 
 TEST_F(RefreshTest, NullNameIsLeftOut) {
-    database.answer(std::string(kAccountQuery),
+    database.answer(std::string(kAccountListQuery),
                     {{"name"}, {{Value()}, {Value("zrdata_002_2024")}}});
     press();
     EXPECT_THAT(window.entries, ElementsAre("zrdata_002_2024"));

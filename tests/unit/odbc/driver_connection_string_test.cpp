@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "ole_db_login.h"
 #include "platform/database_error.h"
 #include "test_support.h"
 
@@ -10,17 +11,7 @@ namespace {
 
 // The login's string with a server and a password put in, quoted the OLE DB way.
 std::string loginString(std::string_view dataSource, std::string_view password = "secret") {
-    std::string quotedPassword = "'";
-    for (const char c : password) {
-        quotedPassword += c;
-        if (c == '\'') {
-            quotedPassword += '\'';
-        }
-    }
-    quotedPassword += "'";
-    return "Provider=SQLOLEDB;Password=" + quotedPassword +
-           ";Persist Security Info=True;User ID='sa';Initial Catalog='zrsystem';Data Source='" +
-           std::string(dataSource) + "'";
+    return golden::oleDbLogin(dataSource, password);
 }
 
 std::string mapped(const std::string& oleDb, std::string_view driver) {

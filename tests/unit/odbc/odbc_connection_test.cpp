@@ -2,13 +2,21 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
 
 #include "platform/odbc/odbc_database_access.h"
+#include "platform/odbc/timeouts.h"
 #include "test_support.h"
 
 namespace kelvar::odbc {
 namespace {
+
+TEST(Timeouts, DefaultToFifteenSecondsForTheLoginAndThirtyForAStatement) {
+    const Timeouts defaults;
+    EXPECT_EQ(defaults.login, std::chrono::seconds{15});
+    EXPECT_EQ(defaults.statement, std::chrono::seconds{30});
+}
 
 // These need the driver manager but no server: every case fails before anything is sent.
 class ClosedOdbcConnection : public ::testing::Test {

@@ -9,18 +9,11 @@ namespace {
 
 using fake::Op;
 
-std::vector<std::string> trace(const fake::FakeDatabase& db) {
-    std::vector<std::string> lines;
-    for (const auto& call : db.calls()) {
-        lines.push_back(call.toString());
-    }
-    return lines;
-}
-
 TEST(DatabaseObjects, CreatesConnectionThenRecordsetBothClosed) {
     fake::FakeDatabase db;
     DatabaseObjects objects(db);
-    EXPECT_EQ(trace(db), (std::vector<std::string>{"DB.CreateConnection", "DB.CreateRecordset 1"}));
+    EXPECT_EQ(db.trace(),
+              (std::vector<std::string>{"DB.CreateConnection", "DB.CreateRecordset 1"}));
     EXPECT_EQ(objects.con().state(), Connection::kClosed);
     EXPECT_EQ(objects.rs().state(), Recordset::kClosed);
 }

@@ -2,8 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "golden_texts.h"
+
 namespace kelvar {
 namespace {
+
+const std::string kCaption(golden::kRepairCaption);
 
 RepairReport ended(RunEnd end, std::string databaseName, std::string switchError = {}) {
     RepairReport report;
@@ -30,7 +36,7 @@ TEST(CompletionMessage, ClosedConnectionShowsNothing) {
 TEST(CompletionMessage, WrittenAndSkippedKindsAreASuccess) {
     auto kinds = allKinds(KindOutcome::Written);
     kinds[4].outcome = KindOutcome::Skipped;
-    const CompletionMessage success{"修改成功！", "修改最大单据号"};
+    const CompletionMessage success{std::string(golden::kRepairSucceeded), kCaption};
     EXPECT_EQ(completionMessage(completed(kinds)), success);
     EXPECT_EQ(completionMessage(completed(allKinds(KindOutcome::Skipped))), success);
 }
@@ -42,20 +48,22 @@ TEST(CompletionMessage, OneFailedKindIsNamedWithItsReason) {
         completionMessage(completed(kinds)),
         (CompletionMessage{"以下单据的最大单据号未能修改：\n"
                            "4.采购订单：[FreeTDS][SQL Server]Invalid object name 'PO_Pomain'.",
-                           "修改最大单据号"}));
+                           kCaption}));
 }
 
 TEST(CompletionMessage, SeveralFailedKindsInTableOrderWithLineBreaksFlattened) {
     auto kinds = allKinds(KindOutcome::Skipped);
     kinds[17] = {KindOutcome::Failed, "trigger said no"};
     kinds[0] = {KindOutcome::Failed, "first line\nsecond line\r\nthird"};
-    kinds[9] = {KindOutcome::Failed, "最大单据号不是整数"};
+    kinds[9] = {KindOutcome::Failed, std::string(golden::kNotAWholeNumber)};
     EXPECT_EQ(completionMessage(completed(kinds)),
               (CompletionMessage{"以下单据的最大单据号未能修改：\n"
                                  "1.收发记录主子表：first line second line third\n"
-                                 "10.盘点单：最大单据号不是整数\n"
-                                 "18.现结线索：trigger said no",
-                                 "修改最大单据号"}));
+                                 "10.盘点单：" +
+                                     std::string(golden::kNotAWholeNumber) +
+                                     "\n"
+                                     "18.现结线索：trigger said no",
+                                 kCaption}));
 }
 
 TEST(CompletionMessage, FailedSwitchNamesTheDatabaseAndTheServersWords) {
@@ -63,14 +71,14 @@ TEST(CompletionMessage, FailedSwitchNamesTheDatabaseAndTheServersWords) {
                                       "Database 'zrdata_009_2024' does not exist.")),
               (CompletionMessage{"无法打开数据库“zrdata_009_2024”：\n"
                                  "Database 'zrdata_009_2024' does not exist.",
-                                 "修改最大单据号"}));
+                                 kCaption}));
 }
 
 TEST(CompletionMessage, UnreadableAccountNamesTheDatabase) {
     EXPECT_EQ(completionMessage(ended(RunEnd::AccountUnreadable, "zrdata_abc")),
-              (CompletionMessage{"数据库名“zrdata_abc”中没有可用的账套号。", "修改最大单据号"}));
+              (CompletionMessage{"数据库名“zrdata_abc”中没有可用的账套号。", kCaption}));
     EXPECT_EQ(completionMessage(ended(RunEnd::AccountUnreadable, "")),
-              (CompletionMessage{"数据库名“”中没有可用的账套号。", "修改最大单据号"}));
+              (CompletionMessage{"数据库名“”中没有可用的账套号。", kCaption}));
 }
 
 }  // namespace

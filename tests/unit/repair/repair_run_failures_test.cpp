@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_texts.h"
 #include "repair_run_fixture.h"
 
 namespace kelvar {
@@ -18,6 +19,7 @@ using Write = fake::FakeAccount::Write;
 
 // Kind 3, the purchase orders: code "POMain", served maxima 103 and 1003 by default.
 constexpr std::size_t kRow = 3;
+const std::string kCaption(golden::kRepairCaption);
 const DatabaseError kInjected{50000, "[FreeTDS][SQL Server]Injected failure."};
 
 std::vector<Write> writesOf(const std::vector<Write>& writes, std::string_view code) {
@@ -31,9 +33,7 @@ std::vector<Write> writesOf(const std::vector<Write>& writes, std::string_view c
 }
 
 bool lookedUp(const fake::FakeDatabase& db, std::string_view code) {
-    const std::string lookup =
-        "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='" +
-        std::string(code) + "'";
+    const std::string lookup = golden::lookupSql(1, code);
     const auto sent = db.sqlSent();
     return std::find(sent.begin(), sent.end(), lookup) != sent.end();
 }
@@ -136,7 +136,7 @@ TEST_F(RepairRunTest, OneFailedKindIsNamedInTheMessage) {
         (std::vector<FakeWindow::Message>{
             {"以下单据的最大单据号未能修改：\n4.采购订单：[FreeTDS][SQL Server]Invalid object "
              "name 'PO_Pomain'.",
-             "修改最大单据号"}}));
+             kCaption}}));
 }
 
 TEST_F(RepairRunTest, SeveralFailedKindsAreListedInTableOrder) {
@@ -156,10 +156,12 @@ TEST_F(RepairRunTest, SeveralFailedKindsAreListedInTableOrder) {
                   {"以下单据的最大单据号未能修改：\n"
                    "2.销售发票：[FreeTDS][SQL Server]Invalid object name 'SaleBillVouch'. "
                    "[FreeTDS][SQL Server]Statement(s) could not be prepared.\n"
-                   "13.采购请购单：最大单据号不是整数\n"
-                   "18.现结线索：[FreeTDS][SQL Server]counter rows are read-only "
-                   "[FreeTDS][SQL Server]The transaction ended in the trigger.",
-                   "修改最大单据号"}}));
+                   "13.采购请购单：" +
+                       std::string(golden::kNotAWholeNumber) +
+                       "\n"
+                       "18.现结线索：[FreeTDS][SQL Server]counter rows are read-only "
+                       "[FreeTDS][SQL Server]The transaction ended in the trigger.",
+                   kCaption}}));
 }
 
 // --- the values read as maxima ---
@@ -189,7 +191,7 @@ TEST_P(RepairRunValues, WritesWholeNumbersAsTheyAreAndFailsTheRest) {
         EXPECT_EQ(ours[0].maxima, *c.written);
     } else {
         EXPECT_EQ(report.kinds[kRow].outcome, KindOutcome::Failed);
-        EXPECT_EQ(report.kinds[kRow].reason, "最大单据号不是整数");
+        EXPECT_EQ(report.kinds[kRow].reason, golden::kNotAWholeNumber);
         EXPECT_FALSE(lookedUp(db, "POMain"));
         EXPECT_TRUE(ours.empty());
     }

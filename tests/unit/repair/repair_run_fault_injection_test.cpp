@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 #include <optional>
 #include <random>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_texts.h"
 #include "repair_run_fixture.h"
 
 namespace kelvar {
@@ -15,6 +17,8 @@ namespace {
 using fake::Call;
 using fake::FakeAccount;
 using fake::Op;
+
+const std::string kNotAWholeNumber(golden::kNotAWholeNumber);
 
 // Random data, random existing counter rows and random failures of any call, one seed per case.
 class RepairRunFaultInjection : public RepairRunTest,
@@ -41,47 +45,47 @@ class RepairRunFaultInjection : public RepairRunTest,
 
     bool chance(int oneIn) { return std::uniform_int_distribution<int>(1, oneIn)(random_) == 1; }
 
+    // Serves the row random maxima, some of them unreadable, and notes what the run must make of
+    // them: the expectation is written here, not asked of the code under test.
     void serveRandom(std::size_t row) {
         std::uniform_int_distribution<std::int64_t> id(-5, 5'000'000'000);
+        const std::int64_t father = id(random_);
+        const std::int64_t child = id(random_);
+        Expected& expected = expected_[row];
         switch (std::uniform_int_distribution<int>(0, 9)(random_)) {
             case 0:
                 account.serve(row, Value(), Value());
+                expected = {KindOutcome::Skipped, std::nullopt};
                 break;
             case 1:
-                account.serve(row, Value(12.5), Value(id(random_)));
+                account.serve(row, Value(12.5), Value(child));
+                expected = {KindOutcome::Failed, std::nullopt};
                 break;
             case 2:
-                account.serve(row, Value(id(random_)), Value("abc"));
+                account.serve(row, Value(father), Value("abc"));
+                expected = {KindOutcome::Failed, std::nullopt};
                 break;
             case 3:
-                account.serve(row, Value(id(random_)), Value());
+                account.serve(row, Value(father), Value());
+                expected = {KindOutcome::Failed, std::nullopt};
                 break;
             case 4:
-                account.serve(row, Value(std::to_string(id(random_))), Value(1.0));
+                account.serve(row, Value(std::to_string(father)), Value(1.0));
+                expected = {KindOutcome::Written, Maxima{father, 1}};
                 break;
             default:
-                account.serve(row, Value(id(random_)), Value(id(random_)));
+                account.serve(row, Value(father), Value(child));
+                expected = {KindOutcome::Written, Maxima{father, child}};
                 break;
         }
     }
 
     // What the kind comes to when nothing fails.
-    [[nodiscard]] KindOutcome undisturbed(std::size_t row) const {
-        const auto& served = account.served(row);
-        if (served.idf.isNull()) {
-            return KindOutcome::Skipped;
-        }
-        return servedMaxima(row) ? KindOutcome::Written : KindOutcome::Failed;
-    }
+    [[nodiscard]] KindOutcome undisturbed(std::size_t row) const { return expected_[row].outcome; }
 
+    // The maxima the kind's statement must carry; none when they cannot be read.
     [[nodiscard]] std::optional<Maxima> servedMaxima(std::size_t row) const {
-        const auto& served = account.served(row);
-        const auto father = served.idf.toWholeNumber();
-        const auto child = served.idc.toWholeNumber();
-        if (!father || !child) {
-            return std::nullopt;
-        }
-        return Maxima{*father, *child};
+        return expected_[row].maxima;
     }
 
     // The calls of each kind: from the fresh recordset made for its maximum query up to the next
@@ -123,13 +127,19 @@ class RepairRunFaultInjection : public RepairRunTest,
         if (undisturbed(row) == KindOutcome::Failed) {
             for (std::size_t i = begin; i < end && (!first || i < *first); ++i) {
                 if (db.calls()[i].op == Op::Field && db.calls()[i].argument == "idC") {
-                    return std::string(kNotWholeNumber);
+                    return kNotAWholeNumber;
                 }
             }
         }
-        return first ? injected_.at(*first) : std::string(kNotWholeNumber);
+        return first ? injected_.at(*first) : kNotAWholeNumber;
     }
 
+    struct Expected {
+        KindOutcome outcome = KindOutcome::Skipped;
+        std::optional<Maxima> maxima;
+    };
+
+    std::array<Expected, kVoucherTypeCount> expected_;
     std::map<std::size_t, std::string> injected_;  // call index -> description thrown there
     FakeAccount::Counters initialCounters_;
 

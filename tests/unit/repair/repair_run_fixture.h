@@ -29,13 +29,7 @@ class RepairRunTest : public ::testing::Test {
     [[nodiscard]] RepairReport run() { return RepairRun(objects, kDatabase).run(); }
 
     // The recorded calls from the first one after the window's set-up on, as readable lines.
-    [[nodiscard]] std::vector<std::string> trace() const {
-        std::vector<std::string> lines;
-        for (std::size_t i = callsAtStart_; i < db.calls().size(); ++i) {
-            lines.push_back(db.calls()[i].toString());
-        }
-        return lines;
-    }
+    [[nodiscard]] std::vector<std::string> trace() const { return db.trace(callsAtStart_); }
 
     // Later traces start after the calls made so far.
     void markCalls() { callsAtStart_ = db.calls().size(); }

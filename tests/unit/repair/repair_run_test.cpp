@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "golden_texts.h"
 #include "repair_run_fixture.h"
 
 namespace kelvar {
@@ -15,7 +16,8 @@ using fake::FakeWindow;
 using fake::Op;
 using Write = fake::FakeAccount::Write;
 
-const FakeWindow::Message kSuccess{"修改成功！", "修改最大单据号"};
+const std::string kCaption(golden::kRepairCaption);
+const FakeWindow::Message kSuccess{std::string(golden::kRepairSucceeded), kCaption};
 
 std::vector<std::string> lookupsSent(const fake::FakeDatabase& db) {
     std::vector<std::string> lookups;
@@ -40,19 +42,15 @@ TEST_F(RepairRunTest, FirstKindGoesGuardSwitchMaximumLookupInsertClose) {
                   "CON.DefaultDatabase zrdata_001_2004",
                   "DB.CreateRecordset 2",
                   "RS1.Release",
-                  "RS2.Open select max(a.id) as idf,max(b.autoid) as idc from rdrecord as "
-                  "a,rdrecords as b",
+                  "RS2.Open " + std::string(golden::kMaximumQueryRd),
                   "RS2.Field idF",
                   "RS2.Field idC",
                   "RS2.Close",
                   "DB.CreateRecordset 3",
                   "RS2.Release",
-                  "RS3.Open select cvouchtype from zrsystem..za_identity where cAcc_id=1 and "
-                  "cvouchtype='rd'",
+                  "RS3.Open " + golden::lookupSql(1, "rd"),
                   "RS3.EOF",
-                  "CON.Execute insert into "
-                  "zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)values(1,'rd',120,"
-                  "5000)",
+                  "CON.Execute " + golden::insertSql(1, "rd", 120, 5000),
                   "RS3.Close",
               }));
     EXPECT_EQ(db.defaultDatabase(), "zrdata_001_2004");
@@ -78,20 +76,6 @@ TEST_F(RepairRunTest, CounterAboveTheDataIsLoweredToTheMaxima) {
     click();
     EXPECT_EQ(writes().front(), (Write{kAccount, "rd", {120, 5000}, false}));
     EXPECT_EQ(account.counters().at({kAccount, "rd"}), (Maxima{120, 5000}));
-}
-
-TEST_F(RepairRunTest, SecondRunUpdatesEveryRowWithTheSameValues) {
-    click();
-    const auto afterFirst = account.counters();
-    const auto firstWrites = writes().size();
-    click();
-    const auto all = writes();
-    const std::vector<Write> second(all.begin() + static_cast<long>(firstWrites), all.end());
-    ASSERT_EQ(second.size(), 18u);
-    EXPECT_TRUE(
-        std::none_of(second.begin(), second.end(), [](const Write& w) { return w.inserted; }));
-    EXPECT_EQ(account.counters(), afterFirst);
-    EXPECT_EQ(window.messages, (std::vector<FakeWindow::Message>{kSuccess, kSuccess}));
 }
 
 TEST_F(RepairRunTest, CashSettlementWithNoBillsIsWrittenWithZeros) {
@@ -128,20 +112,29 @@ TEST_F(RepairRunTest, SkippedKindsStillEndInSuccess) {
 
 // --- runs that end early ---
 
-TEST_F(RepairRunTest, ClosedConnectionSendsNothingAndShowsNothing) {
-    objects.con().close();
-    markCalls();
+// A closed connection, or one whose state cannot be read: the state read is the run's only call,
+// and nothing is shown. (What a closed connection leaves in the data, on both backends:
+// e2e/repair.)
+class RepairRunWithoutConnection : public RepairRunTest,
+                                   public ::testing::WithParamInterface<bool> {};
+
+TEST_P(RepairRunWithoutConnection, StopsAfterTheStateReadAndShowsNothing) {
+    const bool stateUnreadable = GetParam();
+    if (stateUnreadable) {
+        db.failOn(Op::ConnectionState, {3709, "The connection cannot be used."});
+    } else {
+        objects.con().close();
+        markCalls();
+    }
     click();
     EXPECT_EQ(trace(), std::vector<std::string>{"CON.State"});
     EXPECT_TRUE(window.messages.empty());
 }
 
-TEST_F(RepairRunTest, UnreadableConnectionStateEndsTheRunAsIfClosed) {
-    db.failOn(Op::ConnectionState, {3709, "The connection cannot be used."});
-    click();
-    EXPECT_EQ(trace(), std::vector<std::string>{"CON.State"});
-    EXPECT_TRUE(window.messages.empty());
-}
+INSTANTIATE_TEST_SUITE_P(Connection, RepairRunWithoutConnection, ::testing::Bool(),
+                         [](const auto& info) {
+                             return std::string(info.param ? "StateUnreadable" : "Closed");
+                         });
 
 TEST_F(RepairRunTest, FailedSwitchWritesNothingAndShowsTheServersWords) {
     db.failOn(Op::SetDefaultDatabase,
@@ -156,7 +149,7 @@ TEST_F(RepairRunTest, FailedSwitchWritesNothingAndShowsTheServersWords) {
                   {"无法打开数据库“zrdata_001_2004”：\n[FreeTDS][SQL Server]Database "
                    "'zrdata_001_2004' does not exist. Make sure that the name is entered "
                    "correctly.",
-                   "修改最大单据号"}}));
+                   kCaption}}));
 }
 
 class RepairRunUnreadableAccount : public RepairRunTest,
@@ -169,10 +162,9 @@ TEST_P(RepairRunUnreadableAccount, WritesNothingAndSaysTheNameHasNoAccount) {
     ASSERT_EQ(trace().size(), 2u);
     EXPECT_EQ(calls.back().op, Op::SetDefaultDatabase);
     EXPECT_EQ(calls.back().argument, GetParam());
-    EXPECT_EQ(
-        window.messages,
-        (std::vector<FakeWindow::Message>{
-            {"数据库名“" + std::string(GetParam()) + "”中没有可用的账套号。", "修改最大单据号"}}));
+    EXPECT_EQ(window.messages,
+              (std::vector<FakeWindow::Message>{
+                  {"数据库名“" + std::string(GetParam()) + "”中没有可用的账套号。", kCaption}}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Names, RepairRunUnreadableAccount,

@@ -4,18 +4,19 @@
 
 #include <ostream>
 #include <string>
+#include <string_view>
+
+#include "golden_texts.h"
 
 namespace kelvar {
 namespace {
 
-// The four texts of one kind for account 1 ("zrdata_001_2004") with maxima 120 and 5000.
+// One kind's maximum query; its lookup, update and insert for account 1 ("zrdata_001_2024") with
+// maxima 120 and 5000 are the golden texts too.
 struct KindTexts {
     std::size_t row;
     const char* vouchType;
-    const char* maximum;
-    const char* lookup;
-    const char* update;
-    const char* insert;
+    std::string_view maximum;
 };
 
 void PrintTo(const KindTexts& c, std::ostream* os) {
@@ -27,51 +28,27 @@ class RepairSqlTexts : public ::testing::TestWithParam<KindTexts> {};
 TEST_P(RepairSqlTexts, AreThePiecesJoinedWithNamesCaseKeptAndBareNumbers) {
     const KindTexts& c = GetParam();
     EXPECT_EQ(maximumQuery(c.row), c.maximum);
-    EXPECT_EQ(lookupText(1, c.vouchType), c.lookup);
-    EXPECT_EQ(updateText(1, c.vouchType, {120, 5000}), c.update);
-    EXPECT_EQ(insertText(1, c.vouchType, {120, 5000}), c.insert);
+    EXPECT_EQ(lookupText(1, c.vouchType), golden::lookupSql(1, c.vouchType));
+    EXPECT_EQ(updateText(1, c.vouchType, {120, 5000}),
+              golden::updateSql(1, c.vouchType, 120, 5000));
+    EXPECT_EQ(insertText(1, c.vouchType, {120, 5000}),
+              golden::insertSql(1, c.vouchType, 120, 5000));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, RepairSqlTexts,
-    ::testing::Values(
-        KindTexts{
-            0, "rd",
-            "select max(a.id) as idf,max(b.autoid) as idc from rdrecord as a,rdrecords as b",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='rd'",
-            "update zrsystem..za_identity set ifatherid=120,iChildId=5000 where cAcc_id=1 and "
-            "cvouchtype='rd'",
-            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
-            "values(1,'rd',120,5000)"},
-        KindTexts{
-            3, "POMain",
-            "select max(a.POID) as idf,max(b.ID) as idc from PO_Pomain as a,PO_Podetails as b",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='POMain'",
-            "update zrsystem..za_identity set ifatherid=120,iChildId=5000 where cAcc_id=1 and "
-            "cvouchtype='POMain'",
-            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
-            "values(1,'POMain',120,5000)"},
-        KindTexts{
-            9, "ch",
-            "select max(a.id) as idf,max(b.autoid) as idc from CheckVouch as a,CheckVouchs as b",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='ch'",
-            "update zrsystem..za_identity set ifatherid=120,iChildId=5000 where cAcc_id=1 and "
-            "cvouchtype='ch'",
-            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
-            "values(1,'ch',120,5000)"},
-        KindTexts{
-            17, "XJ",
-            "select sum(idf) as idf,sum(idc) as idc from (select max(cCancelNo) as idf,0 as idc "
-            "from Ap_CloseBill union all select 0 as idf,count(cCancelNo) as idc from "
-            "Ap_CloseBill where cCancelNo is not null) as aa",
-            "select cvouchtype from zrsystem..za_identity where cAcc_id=1 and cvouchtype='XJ'",
-            "update zrsystem..za_identity set ifatherid=120,iChildId=5000 where cAcc_id=1 and "
-            "cvouchtype='XJ'",
-            "insert into zrsystem..za_identity(cAcc_Id,cVouchType,iFatherId,iChildId)"
-            "values(1,'XJ',120,5000)"}),
-    [](const auto& info) { return "Row" + std::to_string(info.param.row); });
+INSTANTIATE_TEST_SUITE_P(Rows, RepairSqlTexts,
+                         ::testing::Values(KindTexts{0, "rd", golden::kMaximumQueryRd},
+                                           KindTexts{3, "POMain", golden::kMaximumQueryPOMain},
+                                           KindTexts{6, "PURSTID", golden::kMaximumQueryPurSettle},
+                                           KindTexts{7, "SETTLEVOUCH",
+                                                     golden::kMaximumQuerySaSettle},
+                                           KindTexts{9, "ch", golden::kMaximumQueryCh},
+                                           KindTexts{17, "XJ", golden::kMaximumQueryXJ}),
+                         [](const auto& info) { return "Row" + std::to_string(info.param.row); });
 
+// The whole texts once more, spelled out, with numbers that are negative or need more than 32 bits.
 TEST(RepairSql, NumbersArePlainDecimalWithMinusSignBeyondSixteenBits) {
+    EXPECT_EQ(lookupText(-12, "tr"),
+              "select cvouchtype from zrsystem..za_identity where cAcc_id=-12 and cvouchtype='tr'");
     EXPECT_EQ(updateText(-12, "tr", {3000000000, -40000}),
               "update zrsystem..za_identity set ifatherid=3000000000,iChildId=-40000 where "
               "cAcc_id=-12 and cvouchtype='tr'");

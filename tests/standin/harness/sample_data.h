@@ -1,20 +1,22 @@
+// What tests/standin/sample holds (see its README.md), written out once for the tests that read it.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <optional>
-#include <string>
-#include <tuple>
-#include <vector>
 
-#include "repair/account_number.h"
-#include "repair/repair_sql.h"
-#include "repair/voucher_type_table.h"
+namespace kelvar::standin::sample {
 
-namespace kelvar::e2e {
+// A kind's largest ids: its main table's and its detail table's.
+struct Maxima {
+    std::int64_t father;
+    std::int64_t child;
+};
 
-// The maxima of each kind in zrdata_001_2024 of the sample (nothing: one of its tables is empty).
-inline const std::array<std::optional<Maxima>, kVoucherTypeCount> kAccountOneMaxima{{
+// The maxima of each kind in zrdata_001_2024, in the order of the voucher type table (nothing: one
+// of its tables is empty).
+inline constexpr std::array<std::optional<Maxima>, 18> kAccountOneMaxima{{
     Maxima{1012, 10036},   // rd: stored counter behind the data
     Maxima{2008, 20020},   // BILLVOUCH: stored counter equal to the data
     Maxima{3010, 30025},   // DISPATCH: stored counter above the data
@@ -35,19 +37,19 @@ inline const std::array<std::optional<Maxima>, kVoucherTypeCount> kAccountOneMax
     Maxima{12, 6},         // XJ: largest cancel number and count of cancelled bills
 }};
 
-// zrsystem..za_identity of the sample before any run.
+// zrsystem..za_identity before any run.
 struct StoredCounter {
-    AccountNumber account;
-    std::string code;
+    std::int64_t account;
+    const char* code;
     Maxima maxima;
 };
-inline const std::vector<StoredCounter> kStoredCounters{
+inline constexpr std::array<StoredCounter, 6> kStoredCounters{{
     {1, "rd", {1000, 10000}},
     {1, "BILLVOUCH", {2008, 20020}},
     {1, "DISPATCH", {9000, 90000}},
     {1, "SOMAIN", {500, 5000}},
     {1, "XJ", {2, 2}},
     {2, "rd", {50, 500}},
-};
+}};
 
-}  // namespace kelvar::e2e
+}  // namespace kelvar::standin::sample

@@ -122,25 +122,30 @@ class Reader {
 
 }  // namespace
 
+std::size_t ConnectionSettings::indexOf(std::string_view keyword) const {
+    for (std::size_t index = 0; index < entries_.size(); ++index) {
+        if (equalsIgnoringAsciiCase(entries_[index].keyword, keyword)) {
+            return index;
+        }
+    }
+    return entries_.size();
+}
+
 std::optional<std::string> ConnectionSettings::value(std::string_view keyword) const {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [keyword](const Entry& e) {
-        return equalsIgnoringAsciiCase(e.keyword, keyword);
-    });
-    if (found == entries_.end()) {
+    const std::size_t index = indexOf(keyword);
+    if (index == entries_.size()) {
         return std::nullopt;
     }
-    return found->value;
+    return entries_[index].value;
 }
 
 void ConnectionSettings::set(std::string_view keyword, std::string value) {
-    const auto found = std::find_if(entries_.begin(), entries_.end(), [keyword](const Entry& e) {
-        return equalsIgnoringAsciiCase(e.keyword, keyword);
-    });
-    if (found != entries_.end()) {
-        found->value = std::move(value);
+    const std::size_t index = indexOf(keyword);
+    if (index == entries_.size()) {
+        entries_.push_back({std::string(keyword), std::move(value)});
         return;
     }
-    entries_.push_back({std::string(keyword), std::move(value)});
+    entries_[index].value = std::move(value);
 }
 
 ConnectionSettings parseOleDbConnectionString(std::string_view text) {

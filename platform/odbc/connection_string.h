@@ -19,6 +19,7 @@
 // closing quote) throws DatabaseError with a plain description; the description never quotes the
 // string, which may hold a password.
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -45,6 +46,9 @@ class ConnectionSettings {
     [[nodiscard]] const std::vector<Entry>& entries() const noexcept { return entries_; }
 
   private:
+    // The position of a keyword in any letter case; the number of entries when it is absent.
+    [[nodiscard]] std::size_t indexOf(std::string_view keyword) const;
+
     std::vector<Entry> entries_;
 };
 

@@ -3,10 +3,10 @@
 #include <algorithm>
 
 #include "platform/odbc/ado_errors.h"
-#include "platform/text.h"
 #include "platform/odbc/odbc_connection.h"
 #include "platform/odbc/result_reader.h"
 #include "platform/odbc/statement.h"
+#include "platform/text.h"
 
 namespace kelvar::odbc {
 

@@ -10,11 +10,6 @@
 namespace kelvar::odbc {
 namespace {
 
-struct Column {
-    std::string name;
-    ColumnKind kind;
-};
-
 ColumnKind kindOf(SQLSMALLINT dataType, SQLSMALLINT decimalDigits) {
     switch (dataType) {
         case SQL_BIT:
@@ -35,7 +30,8 @@ ColumnKind kindOf(SQLSMALLINT dataType, SQLSMALLINT decimalDigits) {
     }
 }
 
-Column describe(const StatementHandle& statement, SQLUSMALLINT number) {
+// The column's name goes into the table; its kind says how to read its values.
+ColumnKind describe(const StatementHandle& statement, SQLUSMALLINT number, ResultTable& table) {
     std::u16string name(128, u'\0');
     SQLSMALLINT nameLength = 0;
     SQLSMALLINT dataType = 0;
@@ -53,7 +49,8 @@ Column describe(const StatementHandle& statement, SQLUSMALLINT number) {
         ask();
     }
     name.resize(static_cast<std::size_t>(nameLength));
-    return {toUtf8(name), kindOf(dataType, decimalDigits)};
+    table.columns.push_back(toUtf8(name));
+    return kindOf(dataType, decimalDigits);
 }
 
 // Fixed-size values: one call, null when the indicator says so.
@@ -144,19 +141,18 @@ std::optional<ResultTable> readAllRows(const StatementHandle& statement) {
     if (!findRowResult(statement, columnCount)) {
         return std::nullopt;
     }
-    std::vector<Column> columns;
     ResultTable table;
+    std::vector<ColumnKind> kinds;
     for (SQLUSMALLINT number = 1; number <= static_cast<SQLUSMALLINT>(columnCount); ++number) {
-        columns.push_back(describe(statement, number));
-        table.columns.push_back(columns.back().name);
+        kinds.push_back(describe(statement, number, table));
     }
     SQLRETURN code = SQL_SUCCESS;
     while ((code = SQLFetch(statement.get())) != SQL_NO_DATA) {
         statement.check(code);
         std::vector<Value> row;
-        row.reserve(columns.size());
-        for (SQLUSMALLINT number = 1; number <= columns.size(); ++number) {
-            row.push_back(readValue(statement, number, columns[number - 1].kind));
+        row.reserve(kinds.size());
+        for (SQLUSMALLINT number = 1; number <= kinds.size(); ++number) {
+            row.push_back(readValue(statement, number, kinds[number - 1]));
         }
         table.rows.push_back(std::move(row));
     }

@@ -8,9 +8,10 @@ namespace kelvar {
 
 // How one kind ended.
 enum class KindOutcome {
-    Written,  // its counter row was updated or inserted with the kind's own maxima
+    Written,  // its counter row was updated or inserted with the kind's own maxima, after a lookup
+              // that answered; a close that failed around it does not undo that
     Skipped,  // one of its tables is empty, so there was nothing to write
-    Failed,   // a step failed; the reason says which
+    Failed,   // a step failed and the counter was not surely written; the reason says which
 };
 
 // The reason given for a kind whose maxima were read but are not whole numbers (or half missing).

@@ -33,23 +33,22 @@ class KindSteps {
         return value;
     }
 
-    // A test that fails counts as true.
-    template <typename Test>
-    bool test(Test&& condition) {
-        return read(std::forward<Test>(condition)).value_or(true);
-    }
-
     void fail(std::string_view reason) {
         if (!reason_) {
             reason_ = std::string(reason);
         }
     }
 
-    [[nodiscard]] KindReport report(KindOutcome outcomeUnlessFailed) const {
+    // A kind whose counter was written is reported so whatever failed around the write; any
+    // other kind that met a failure failed.
+    [[nodiscard]] KindReport report(bool written) const {
+        if (written) {
+            return {KindOutcome::Written, {}};
+        }
         if (reason_) {
             return {KindOutcome::Failed, *reason_};
         }
-        return {outcomeUnlessFailed, {}};
+        return {KindOutcome::Skipped, {}};
     }
 
   private:
@@ -126,25 +125,29 @@ KindReport RepairRun::repairKind(std::size_t row, AccountNumber account) {
         }
     }
 
+    bool written = false;
     if (maxima) {
         // 5.5 Close RS, a fresh RS, the lookup.
         steps.step([&] { db_.rs().close(); });
         steps.step([&] { db_.renewRecordset(); });
         const bool lookedUp =
             steps.step([&] { db_.rs().open(lookupText(account, vouchType), db_.con()); });
+        const auto atEnd = lookedUp ? steps.read([&] { return db_.rs().eof(); }) : std::nullopt;
 
         // 5.6 Update an existing row, insert a missing one. A lookup that failed goes on with the
-        // update, which changes nothing where no row exists.
-        const bool rowExists = !lookedUp || steps.test([&] { return !db_.rs().eof(); });
-        steps.step([&] {
+        // update, which changes nothing where no row exists, so only a lookup that answered
+        // makes the write count as done.
+        const bool rowExists = !atEnd.value_or(false);
+        const bool executed = steps.step([&] {
             db_.con().execute(rowExists ? updateText(account, vouchType, *maxima)
                                         : insertText(account, vouchType, *maxima));
         });
+        written = executed && atEnd.has_value();
     }
 
     // 5.7 Close RS.
     steps.step([&] { db_.rs().close(); });
-    return steps.report(maxima ? KindOutcome::Written : KindOutcome::Skipped);
+    return steps.report(written);
 }
 
 void cmdOK_Click(DatabaseObjects& db, WindowToolkit& window) {

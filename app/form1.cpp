@@ -3,10 +3,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <limits>
 #include <utility>
 
 #include "app/asterisk_password_style.h"
@@ -38,6 +40,11 @@ QPushButton* makeButton(QWidget* window, const char* name, const char* caption, 
     auto* button = makeControl<QPushButton>(window, name, place);
     button->setText(QString::fromUtf8(caption));
     return button;
+}
+
+// QLineEdit stops at 32767 characters unless told otherwise; the boxes take text of any length.
+void liftLengthLimit(QLineEdit* box) {
+    box->setMaxLength(std::numeric_limits<int>::max());
 }
 
 void makeLabel(QWidget* window, const char* name, const char* caption, TwipsRect place) {
@@ -78,12 +85,14 @@ void Form1::createControls() {
     dbList_->setEditable(true);
     dbList_->setInsertPolicy(QComboBox::NoInsert);
     dbList_->setCompleter(nullptr);
+    liftLengthLimit(dbList_->lineEdit());
 
     cmdRefresh_ = makeButton(this, "cmdRefresh", "刷新", {240, 1680, 885, 350});
     cmdRefresh_->setDefault(true);
     cmdSelect_ = makeButton(this, "cmdSelect", "帮助", {3000, 1680, 885, 350});
 
     txtUserName_ = makeControl<QLineEdit>(this, "txtUserName", {1200, 240, 2655, 350});
+    liftLengthLimit(txtUserName_);
     txtUserName_->setText(QStringLiteral("(local)"));
 
     cmdOK_ = makeButton(this, "cmdOK", "更新", {1200, 1680, 765, 350});
@@ -94,6 +103,7 @@ void Form1::createControls() {
     asterisks->setParent(txtPassword_);  // owned by the box it masks
     txtPassword_->setStyle(asterisks);
     txtPassword_->setEchoMode(QLineEdit::Password);
+    liftLengthLimit(txtPassword_);
     txtPassword_->setAttribute(Qt::WA_InputMethodEnabled, false);
     txtPassword_->setInputMethodHints(Qt::ImhHiddenText | Qt::ImhSensitiveData |
                                       Qt::ImhNoPredictiveText | Qt::ImhNoAutoUppercase);
@@ -116,6 +126,11 @@ void Form1::bindEvents() {
     connect(cmdOK_, &QPushButton::clicked, this, &Form1::cmdOK_Click);
     connect(cmdSelect_, &QPushButton::clicked, this, &Form1::cmdSelect_Click);
     connect(cmdCancel_, &QPushButton::clicked, this, &Form1::cmdCancel_Click);
+
+    // Qt 6 closes no window when the session ends: it asks to commit data (logging off, shutting
+    // down) and may then quit with the window still open. Both close it like the close box does.
+    connect(qGuiApp, &QGuiApplication::commitDataRequest, this, &Form1::closeWindow);
+    connect(qGuiApp, &QCoreApplication::aboutToQuit, this, &Form1::closeWindow);
 }
 
 void Form1::updateEnabledStates() {

@@ -14,7 +14,8 @@ Session::Session(const Environment& environment, std::string_view odbcConnection
         handle_.get(), SQL_ATTR_LOGIN_TIMEOUT,
         reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(loginTimeout.count())), 0));
     std::u16string text = toUtf16(odbcConnectionString);
-    // Neither box limits what is typed, but the driver takes at most a 16-bit length.
+    // The login takes a server name and password of any length, but the driver is handed the
+    // string's length in 16 bits.
     if (text.size() > static_cast<std::size_t>(std::numeric_limits<SQLSMALLINT>::max())) {
         throw ado::unusableArgument(
             "The connection string is too long: the server name and password together must stay "

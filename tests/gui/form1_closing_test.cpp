@@ -1,6 +1,8 @@
 // Every way of closing Form1 runs its query-unload once: CON released, then RS, never refused.
+#include <QtGui/private/qguiapplication_p.h>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 #include <QWindow>
 
 #include "form1_fixture.h"
@@ -48,8 +50,21 @@ const ClosingPath kClosingPaths[] = {
     {"EscapeKey", 1, nullptr, pressEscape},
     {"EscapeKeyAfterTypingInTheList", 1, "zrdata_typed", pressEscape},
     {"CloseBox", 0, nullptr, [](Form1& form) { form.windowHandle()->close(); }},
-    // Logging off or shutting down closes every window of the application.
-    {"SessionEnd", 0, nullptr, [](Form1&) { QApplication::closeAllWindows(); }},
+    // Logging off or shutting down: the platform's session manager (XSMP's save-yourself, or
+    // Windows' WM_QUERYENDSESSION) reaches the application as this call, which asks to commit
+    // data and closes no window itself.
+    {"SessionEnd", 0, nullptr, [](Form1&) { QGuiApplicationPrivate::instance()->commitData(); }},
+    // Windows then announces the end with aboutToQuit, raised by name as its platform plugin
+    // does, and the process is gone soon after: no window is closed on that path.
+    {"WindowsSessionEnd", 0, nullptr,
+     [](Form1&) { QMetaObject::invokeMethod(qApp, "aboutToQuit", Qt::DirectConnection); }},
+    // The event loop ended by other means while the window is open; exit(), unlike quit(),
+    // closes no window first.
+    {"ApplicationExit", 0, nullptr,
+     [](Form1&) {
+         QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(0); });
+         QApplication::exec();
+     }},
 };
 
 TEST_P(ClosingBy, ReleasesConnectionThenRecordsetOnceAndCloses) {

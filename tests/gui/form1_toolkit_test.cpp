@@ -49,6 +49,25 @@ TEST_F(Form1Toolkit, PasswordBoxHasTheInputMethodDisabled) {
     EXPECT_TRUE(password.inputMethodHints().testFlag(Qt::ImhSensitiveData));
 }
 
+TEST_F(Form1Toolkit, BoxesTakeTextBeyondTheToolkitsDefaultLimitOf32767Characters) {
+    const QString pasted(40000, QChar(u'密'));
+    const std::string expected = (pasted + QStringLiteral("x")).toStdString();
+    const std::pair<const char*, std::string (Form1::*)() const> boxes[] = {
+        {"txtUserName", &Form1::serverText},
+        {"txtPassword", &Form1::passwordText},
+        {"dbList", &Form1::databaseText},
+    };
+    for (const auto& [name, read] : boxes) {
+        focus(name);
+        QLineEdit* box = std::string_view(name) == "dbList" ? control<QComboBox>(name).lineEdit()
+                                                            : &control<QLineEdit>(name);
+        box->clear();
+        box->insert(pasted);  // as a paste does
+        type(QStringLiteral("x"));
+        EXPECT_EQ((*form.*read)(), expected) << name;
+    }
+}
+
 TEST_F(Form1Toolkit, DatabaseTextIsTypedTextEvenWhenNotInTheList) {
     form->addDatabase("zrdata_001_2024");
     form->selectDatabase(0);

@@ -117,7 +117,7 @@ INSTANTIATE_TEST_SUITE_P(
                       PasswordCase{"bars", "|2|1|3", "PWD=|2|1|3;"}),
     [](const auto& info) { return test::testName(info.param.label); });
 
-TEST(MicrosoftDriver, KeepsTheDataSourceAsTyped) {
+TEST(MicrosoftDriver, PassesTheDataSourceOnWithOuterBlanksTrimmed) {
     EXPECT_EQ(mapped(loginString(" db1\\SQL2,1500 "), "ODBC Driver 17 for SQL Server"),
               "Driver={ODBC Driver 17 for SQL Server};Server=db1\\SQL2,1500;UID=sa;PWD=secret;"
               "Database=zrsystem;Encrypt=no;TrustServerCertificate=yes;");

@@ -28,7 +28,12 @@ std::string kindsMessage(const std::vector<KindReport>& kinds) {
     std::string failures;
     for (std::size_t row = 0; row < kinds.size(); ++row) {
         if (kinds[row].outcome == KindOutcome::Failed) {
-            failures += "\n" + helpItem(row) + "：" + oneLine(kinds[row].reason);
+            // Appended piece by piece: GCC 12 at -O3 sees overlapping copies, wrongly, in the
+            // chain of temporaries that "+" would make.
+            failures += '\n';
+            failures += helpItem(row);
+            failures += "：";
+            failures += oneLine(kinds[row].reason);
         }
     }
     return failures.empty() ? std::string("修改成功！")

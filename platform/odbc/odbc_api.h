@@ -12,6 +12,11 @@
 
 namespace kelvar::odbc {
 
+// mingw-w64's headers (10.0) predate ODBC 3.8's version value; Windows' driver manager knows it.
+#ifndef SQL_OV_ODBC3_80
+#define SQL_OV_ODBC3_80 380UL
+#endif
+
 static_assert(sizeof(SQLWCHAR) == sizeof(char16_t), "the wide ODBC calls must take UTF-16");
 
 // The one test of an ODBC return code: success, with or without diagnostics to read.

@@ -48,14 +48,18 @@
 //
 // The CMake target kelvar_standin_harness carries the compile definitions KELVAR_STANDIN_PATH
 // (the built server) and KELVAR_SAMPLE_DIR (the sample folder), and builds the server first.
+//
+// In the Windows build the tests run under Wine, which cannot start and stop a Linux program
+// reliably. There each StandinProcess asks kelvar-standin-launcher, a native program that the
+// CTest fixture `standin_launcher` starts, to run one for it over a loopback connection; the
+// server is stopped when that connection ends. Paths come back as Wine sees them (Z:/...).
 #pragma once
-
-#include <sys/types.h>
 
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -133,11 +137,13 @@ class StandinProcess {
     int stop();
 
   private:
+    // The running server: a child process in the native build, a launcher's in the Windows one.
+    struct Child;
+
     StandinOptions options_;
-    std::filesystem::path workDir_;
+    std::unique_ptr<Child> child_;
     std::filesystem::path dataDir_;
     std::filesystem::path logPath_;
-    pid_t pid_ = -1;
     int exitStatus_ = -1;
     std::uint16_t port_ = 0;
 };
@@ -152,7 +158,7 @@ class ClosedPort {
     std::uint16_t port() const { return port_; }
 
   private:
-    int socket_ = -1;
+    std::intptr_t socket_ = -1;  // a descriptor, or a Windows SOCKET
     std::uint16_t port_ = 0;
 };
 

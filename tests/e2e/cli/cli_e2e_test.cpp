@@ -130,14 +130,6 @@ TEST_F(CliE2eTest, WrongPasswordExitsThreeWithTheServersWords) {
     EXPECT_EQ(run.out, "");
 }
 
-TEST_F(CliE2eTest, NoPasswordAndNoTerminalExitsTwoWithoutLoggingIn) {
-    const CliRun run =
-        runCli({"--server", "127.0.0.1," + std::to_string(server.port()), "accounts"}, {});
-    EXPECT_EQ(run.exitStatus, 2);
-    EXPECT_THAT(run.err, HasSubstr("KELVAR_SA_PASSWORD"));
-    EXPECT_THAT(server.logins(), IsEmpty());
-}
-
 TEST(CliE2eSharedCounters, TwoYearsOfOneAccountAreNotedAsSharingTheirCounters) {
     const standin::StandinProcess server(standin::StandinOptions().withSql(
         "zrdata_001_2025",

@@ -152,20 +152,17 @@ TEST_F(CheckTest, AFailedCounterReadFailsTheKindWithTheDriversWordsAndKeepsTheMa
     EXPECT_EQ(result.kinds[3].found, fake::FakeAccount::defaultMaxima(3));
 }
 
-TEST_F(CheckTest, AFailedSwitchReadsNothingAndSaysSoInTheWindowsWords) {
+TEST_F(CheckTest, AFailedSwitchOrAnUnreadableNameReadsNothingAndSaysSoInTheWindowsWords) {
     db.failOn(Op::SetDefaultDatabase,
-              DatabaseError(911, "Database 'zrdata_009_2020' does not exist."));
+              DatabaseError(911, "Database 'zrdata_009_2020' does not exist."), {}, 1);
     const DatabaseCheck result = check("zrdata_009_2020");
     EXPECT_EQ(result.failure,
               "无法打开数据库“zrdata_009_2020”：\nDatabase 'zrdata_009_2020' does not exist.");
     EXPECT_EQ(result.account, std::nullopt);
     EXPECT_THAT(result.kinds, IsEmpty());
     EXPECT_THAT(db.sqlSent(), IsEmpty());
-}
 
-TEST_F(CheckTest, ANameWithoutAnAccountNumberReadsNothing) {
-    const DatabaseCheck result = check("zrdata_abc_2024");
-    EXPECT_EQ(result.failure, "数据库名“zrdata_abc_2024”中没有可用的账套号。");
+    EXPECT_EQ(check("zrdata_abc_2024").failure, "数据库名“zrdata_abc_2024”中没有可用的账套号。");
     EXPECT_THAT(db.sqlSent(), IsEmpty());
 }
 

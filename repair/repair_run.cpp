@@ -58,16 +58,6 @@ class KindSteps {
     std::optional<std::string> reason_;
 };
 
-// Both maxima as whole numbers, or nothing: a half-read pair must never reach a counter row.
-std::optional<Maxima> wholeMaxima(const Value& father, const Value& child) {
-    const auto fatherId = father.toWholeNumber();
-    const auto childId = child.toWholeNumber();
-    if (!fatherId || !childId) {
-        return std::nullopt;
-    }
-    return Maxima{*fatherId, *childId};
-}
-
 }  // namespace
 
 RepairRun::RepairRun(DatabaseObjects& db, std::string_view databaseName)

@@ -27,6 +27,15 @@ std::string joined(std::initializer_list<std::string_view> pieces) {
 
 }  // namespace
 
+std::optional<Maxima> wholeMaxima(const Value& father, const Value& child) {
+    const auto fatherId = father.toWholeNumber();
+    const auto childId = child.toWholeNumber();
+    if (!fatherId || !childId) {
+        return std::nullopt;
+    }
+    return Maxima{*fatherId, *childId};
+}
+
 std::string maximumQuery(std::size_t row) {
     if (row == kCashSettlementRow) {
         return std::string(kCashSettlementQuery);
@@ -39,6 +48,11 @@ std::string maximumQuery(std::size_t row) {
 std::string lookupText(AccountNumber account, std::string_view vouchType) {
     return joined({"select cvouchtype from zrsystem..za_identity where cAcc_id=", number(account),
                    " and cvouchtype='", vouchType, "'"});
+}
+
+std::string counterText(AccountNumber account, std::string_view vouchType) {
+    return joined({"select iFatherId,iChildId from zrsystem..za_identity where cAcc_id=",
+                   number(account), " and cvouchtype='", vouchType, "'"});
 }
 
 std::string updateText(AccountNumber account, std::string_view vouchType, Maxima maxima) {

@@ -50,6 +50,11 @@ inline std::string lookupSql(std::int64_t account, std::string_view code) {
     return "select cvouchtype from zrsystem..za_identity where cAcc_id=" + std::to_string(account) +
            " and cvouchtype='" + std::string(code) + "'";
 }
+// The read-only check's reading of a counter row.
+inline std::string counterSql(std::int64_t account, std::string_view code) {
+    return "select iFatherId,iChildId from zrsystem..za_identity where cAcc_id=" +
+           std::to_string(account) + " and cvouchtype='" + std::string(code) + "'";
+}
 inline std::string updateSql(std::int64_t account, std::string_view code, std::int64_t father,
                              std::int64_t child) {
     return "update zrsystem..za_identity set ifatherid=" + std::to_string(father) +

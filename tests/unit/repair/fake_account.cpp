@@ -9,6 +9,8 @@ namespace {
 
 const std::regex kLookup(
     R"(^select cvouchtype from zrsystem\.\.za_identity where cAcc_id=(-?\d+) and cvouchtype='([^']*)'$)");
+const std::regex kCounter(
+    R"(^select iFatherId,iChildId from zrsystem\.\.za_identity where cAcc_id=(-?\d+) and cvouchtype='([^']*)'$)");
 const std::regex kUpdate(
     R"(^update zrsystem\.\.za_identity set ifatherid=(-?\d+),iChildId=(-?\d+) where cAcc_id=(-?\d+) and cvouchtype='([^']*)'$)");
 const std::regex kInsert(
@@ -100,6 +102,14 @@ std::optional<ResultSet> FakeAccount::answer(std::string_view sql) const {
         ResultSet result{{"cvouchtype"}, {}};
         if (counters_.contains({accountOf(match[1]), match[2]})) {
             result.rows.push_back({Value(match[2].str())});
+        }
+        return result;
+    }
+    if (std::regex_match(text, match, kCounter)) {
+        ResultSet result{{"iFatherId", "iChildId"}, {}};
+        if (const auto found = counters_.find({accountOf(match[1]), match[2]});
+            found != counters_.end()) {
+            result.rows.push_back({Value(found->second.fatherId), Value(found->second.childId)});
         }
         return result;
     }

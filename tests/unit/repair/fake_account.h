@@ -18,8 +18,8 @@ namespace kelvar::fake {
 
 // An account database and the counter rows of zrsystem..za_identity, scripted on a FakeDatabase for
 // unit tests only. Each kind's maximum query reads the two values served for it (by default
-// distinct whole numbers per kind); counter lookups see the rows stored here; updates and inserts
-// change them as the server would. Every account database answers alike.
+// distinct whole numbers per kind); counter lookups and reads see the rows stored here; updates and
+// inserts change them as the server would. Every account database answers alike.
 class FakeAccount {
   public:
     struct Served {

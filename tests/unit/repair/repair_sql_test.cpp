@@ -29,6 +29,7 @@ TEST_P(RepairSqlTexts, AreThePiecesJoinedWithNamesCaseKeptAndBareNumbers) {
     const KindTexts& c = GetParam();
     EXPECT_EQ(maximumQuery(c.row), c.maximum);
     EXPECT_EQ(lookupText(1, c.vouchType), golden::lookupSql(1, c.vouchType));
+    EXPECT_EQ(counterText(1, c.vouchType), golden::counterSql(1, c.vouchType));
     EXPECT_EQ(updateText(1, c.vouchType, {120, 5000}),
               golden::updateSql(1, c.vouchType, 120, 5000));
     EXPECT_EQ(insertText(1, c.vouchType, {120, 5000}),
@@ -49,6 +50,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, RepairSqlTexts,
 TEST(RepairSql, NumbersArePlainDecimalWithMinusSignBeyondSixteenBits) {
     EXPECT_EQ(lookupText(-12, "tr"),
               "select cvouchtype from zrsystem..za_identity where cAcc_id=-12 and cvouchtype='tr'");
+    EXPECT_EQ(counterText(-12, "tr"),
+              "select iFatherId,iChildId from zrsystem..za_identity where cAcc_id=-12 and "
+              "cvouchtype='tr'");
     EXPECT_EQ(updateText(-12, "tr", {3000000000, -40000}),
               "update zrsystem..za_identity set ifatherid=3000000000,iChildId=-40000 where "
               "cAcc_id=-12 and cvouchtype='tr'");

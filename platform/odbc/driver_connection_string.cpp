@@ -163,6 +163,9 @@ std::string buildDriverConnectionString(const ConnectionSettings& settings,
         // An automatic version may fall back to TDS 5.0 and hang on a silent server.
         pairs.push_back({"TDS_Version", "7.4", {}});
         pairs.push_back({"ClientCharset", "UTF-8", {}});
+        // The login inside TLS whenever the server can, as every SQL Server offers; stated so
+        // that no freetds.conf can turn it off or make it required.
+        pairs.push_back({"Encryption", "request", {}});
     } else {
         // Driver 18 encrypts by default and refuses an untrusted certificate; the classic provider
         // did neither.

@@ -18,8 +18,8 @@ TEST(StandinLog, LinesWrittenByTheServerParseBackExactly) {
     const std::string sql = "select '\"q\"', 'back\\slash'\r\n\tfrom t -- 中文 \x01";
     {
         QueryLog log(path.string());
-        log.login("sa", "zrdata_001_2024", true);
-        log.login("bob", "master", false);
+        log.login("sa", "zrdata_001_2024", true, "login");
+        log.login("bob", "master", false, "none");
         log.batch("zrsystem", sql);
     }
     std::ifstream in(path);
@@ -34,7 +34,9 @@ TEST(StandinLog, LinesWrittenByTheServerParseBackExactly) {
     EXPECT_EQ(entries[0].user, "sa");
     EXPECT_EQ(entries[0].database, "zrdata_001_2024");
     EXPECT_TRUE(entries[0].ok);
+    EXPECT_EQ(entries[0].encryption, "login");
     EXPECT_FALSE(entries[1].ok);
+    EXPECT_EQ(entries[1].encryption, "none");
     EXPECT_EQ(entries[2].kind, LogEntry::Kind::kBatch);
     EXPECT_EQ(entries[2].database, "zrsystem");
     EXPECT_EQ(entries[2].sql, sql);
@@ -49,10 +51,10 @@ TEST(StandinLog, RejectsLinesThatAreNotLogObjects) {
 TEST(StandinConnectionString, BracesOnlyValuesThatNeedThem) {
     EXPECT_EQ(freetdsConnectionString(14330, "pw", "zrsystem"),
               "Driver=FreeTDS;Server=127.0.0.1;Port=14330;UID=sa;PWD=pw;Database=zrsystem;"
-              "TDS_Version=7.4;ClientCharset=UTF-8;");
+              "TDS_Version=7.4;ClientCharset=UTF-8;Encryption=request;");
     EXPECT_EQ(freetdsConnectionString(1, "a;b", ""),
               "Driver=FreeTDS;Server=127.0.0.1;Port=1;UID=sa;PWD={a;b};TDS_Version=7.4;"
-              "ClientCharset=UTF-8;");
+              "ClientCharset=UTF-8;Encryption=request;");
     EXPECT_NE(freetdsConnectionString(1, "{x", "").find("PWD={{x};"), std::string::npos);
     EXPECT_NE(freetdsConnectionString(1, "x}y", "").find("PWD=x}y;"), std::string::npos);
     EXPECT_THROW(freetdsConnectionString(1, "a;}", ""), std::invalid_argument);

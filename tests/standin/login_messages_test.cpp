@@ -2,26 +2,83 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <optional>
+
 #include "utf16.h"
 
 namespace kelvar::standin {
 namespace {
 
-TEST(Prelogin, ReplySaysEncryptionNotSupportedAndMarsOff) {
-    const Bytes reply = preloginReply();
+// The options of a PRELOGIN payload by token.
+std::map<std::uint8_t, Bytes> preloginOptions(const Bytes& payload) {
     std::map<std::uint8_t, Bytes> options;
     std::size_t at = 0;
-    while (reply.at(at) != 0xFF) {
-        const std::size_t offset = (reply.at(at + 1) << 8) | reply.at(at + 2);
-        const std::size_t length = (reply.at(at + 3) << 8) | reply.at(at + 4);
-        ASSERT_LE(offset + length, reply.size());
-        options[reply[at]] = Bytes(reply.begin() + static_cast<std::ptrdiff_t>(offset),
-                                   reply.begin() + static_cast<std::ptrdiff_t>(offset + length));
+    while (payload.at(at) != 0xFF) {
+        const std::size_t offset = (payload.at(at + 1) << 8) | payload.at(at + 2);
+        const std::size_t length = (payload.at(at + 3) << 8) | payload.at(at + 4);
+        EXPECT_LE(offset + length, payload.size());
+        options[payload[at]] =
+            Bytes(payload.begin() + static_cast<std::ptrdiff_t>(offset),
+                  payload.begin() + static_cast<std::ptrdiff_t>(offset + length));
         at += 5;
     }
-    EXPECT_EQ(options.at(0x01), Bytes{0x02});  // ENCRYPT_NOT_SUP
-    EXPECT_EQ(options.at(0x04), Bytes{0x00});  // MARS off
-    EXPECT_EQ(options.at(0x00).size(), 6u);    // version
+    return options;
+}
+
+TEST(Prelogin, ReplyCarriesTheEncryptionAnswerAndMarsOff) {
+    for (const std::uint8_t encryption : {0x00, 0x01, 0x02, 0x03}) {
+        const auto options = preloginOptions(preloginReply(encryption));
+        EXPECT_EQ(options.at(0x01), Bytes{encryption});
+        EXPECT_EQ(options.at(0x04), Bytes{0x00});  // MARS off
+        EXPECT_EQ(options.at(0x00).size(), 6u);    // version
+    }
+}
+
+TEST(Prelogin, ReadsTheClientsEncryptionByteOrNotSupportedWithoutOne) {
+    // FreeTDS 1.3 with TDS 7.4: version, encryption = 0x01, instance, thread id, MARS.
+    const Bytes freetds = {0x00, 0x00, 0x1A, 0x00, 0x06, 0x01, 0x00, 0x20, 0x00, 0x01,
+                           0x02, 0x00, 0x21, 0x00, 0x0C, 0x03, 0x00, 0x2D, 0x00, 0x04,
+                           0x04, 0x00, 0x31, 0x00, 0x01, 0xFF, 0x09, 0x00, 0x00, 0x00,
+                           0x00, 0x00, 0x01, 'M',  'S',  'S',  'Q',  'L',  'S',  'e',
+                           'r',  'v',  'e',  'r',  0x00, 0x00, 0x00, 0x30, 0x39, 0x00};
+    EXPECT_EQ(clientEncryption(freetds), 0x01);
+    const Bytes versionOnly = {0x00, 0x00, 0x06, 0x00, 0x06, 0xFF,
+                               0x0C, 0x00, 0x00, 0x00, 0x00, 0x00};
+    EXPECT_EQ(clientEncryption(versionOnly), 0x02);
+    EXPECT_THROW(clientEncryption(Bytes{0x01, 0x00, 0x40, 0x00, 0x01, 0xFF}), ProtocolError);
+    EXPECT_THROW(clientEncryption(Bytes{0x00, 0x00, 0x06}), ProtocolError);
+}
+
+struct Negotiation {
+    EncryptionMode mode;
+    std::uint8_t client;
+    std::optional<std::uint8_t> reply;  // nullopt: refused
+    Protection protection;
+};
+
+TEST(Prelogin, AnswersEncryptionAsSqlServerDoes) {
+    using enum EncryptionMode;
+    const Negotiation rows[] = {
+        {kOff, 0x00, 0x02, Protection::kNone},           {kOff, 0x01, 0x02, Protection::kNone},
+        {kOff, 0x02, 0x02, Protection::kNone},           {kLogin, 0x00, 0x00, Protection::kLogin},
+        {kLogin, 0x01, 0x01, Protection::kSession},      {kLogin, 0x02, 0x02, Protection::kNone},
+        {kForce, 0x00, 0x03, Protection::kSession},      {kForce, 0x01, 0x03, Protection::kSession},
+        {kForce, 0x02, std::nullopt, Protection::kNone},
+    };
+    for (const auto& row : rows) {
+        const auto answer = answerEncryption(row.mode, row.client);
+        const std::string label = "mode " + std::to_string(static_cast<int>(row.mode)) +
+                                  ", client " + std::to_string(row.client);
+        ASSERT_EQ(answer.has_value(), row.reply.has_value()) << label;
+        if (answer) {
+            EXPECT_EQ(answer->reply, *row.reply) << label;
+            EXPECT_EQ(answer->protection, row.protection) << label;
+        }
+    }
+    EXPECT_EQ(protectionName(Protection::kNone), "none");
+    EXPECT_EQ(protectionName(Protection::kLogin), "login");
+    EXPECT_EQ(protectionName(Protection::kSession), "session");
 }
 
 TEST(Login7, PasswordScramblingSwapsNibblesThenXors) {

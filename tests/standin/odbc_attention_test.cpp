@@ -1,5 +1,7 @@
 // Cancelling: a client-side query timeout and a statement closed with unread results both send
-// an ATTENTION, which must be acknowledged so the connection stays usable.
+// an ATTENTION, which must be acknowledged so the connection stays usable. Each runs on a plain
+// session after an encrypted login and inside a whole-session TLS, where the reader thread takes
+// the ATTENTION out of TLS while the server writes its answer.
 #include <gtest/gtest.h>
 
 #include "odbc_client.h"
@@ -12,9 +14,11 @@ using test::Cell;
 using test::OdbcClient;
 using test::Rows;
 
-TEST(StandinAttention, QueryTimeoutCancelsAndTheNextStatementWorks) {
+class StandinAttention : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(StandinAttention, QueryTimeoutCancelsAndTheNextStatementWorks) {
     // Every answer waits 2 s; the statement below allows 1 s of silence.
-    StandinProcess server(StandinOptions().withLatencyMs(2000));
+    StandinProcess server(StandinOptions().withLatencyMs(2000).withEncryption(GetParam()));
     OdbcClient client;
     ASSERT_TRUE(client.connect(server.connectionString("zrdata_001_2024")).ok());
 
@@ -29,8 +33,8 @@ TEST(StandinAttention, QueryTimeoutCancelsAndTheNextStatementWorks) {
     EXPECT_EQ(rows.values.at(0).at(0), Cell{std::int64_t{10036}});
 }
 
-TEST(StandinAttention, ClosingAStatementWithUnreadRowsLeavesTheConnectionUsable) {
-    StandinProcess server;
+TEST_P(StandinAttention, ClosingAStatementWithUnreadRowsLeavesTheConnectionUsable) {
+    StandinProcess server(StandinOptions().withEncryption(GetParam()));
     OdbcClient client;
     ASSERT_TRUE(client.connect(server.connectionString("zrdata_001_2024")).ok());
     for (int i = 0; i < 3; ++i) {
@@ -42,6 +46,9 @@ TEST(StandinAttention, ClosingAStatementWithUnreadRowsLeavesTheConnectionUsable)
         EXPECT_EQ(rows.values.at(0).at(0), Cell{std::int64_t{12}});
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Encryption, StandinAttention, ::testing::Values("login", "force"),
+                         [](const auto& info) { return std::string(info.param); });
 
 }  // namespace
 }  // namespace kelvar::standin

@@ -7,9 +7,10 @@ namespace {
 
 TEST(StandinArguments, ParsesEveryOption) {
     std::string error;
-    const auto o = parseOptions({"--data", "d", "--password", "p w", "--host", "0.0.0.0", "--port",
-                                 "0", "--log", "l.jsonl", "--latency-ms", "250"},
-                                error);
+    const auto o =
+        parseOptions({"--data", "d", "--password", "p w", "--host", "0.0.0.0", "--port", "0",
+                      "--log", "l.jsonl", "--latency-ms", "250", "--encryption", "force"},
+                     error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->dataDir, "d");
     EXPECT_EQ(o->password, "p w");
@@ -17,9 +18,10 @@ TEST(StandinArguments, ParsesEveryOption) {
     EXPECT_EQ(o->port, 0);
     EXPECT_EQ(o->logPath, "l.jsonl");
     EXPECT_EQ(o->latency.count(), 250);
+    EXPECT_EQ(o->encryption, EncryptionMode::kForce);
 }
 
-TEST(StandinArguments, DefaultsToLoopbackPort1433WithoutLogOrLatency) {
+TEST(StandinArguments, DefaultsToLoopbackPort1433EncryptedLoginWithoutLogOrLatency) {
     std::string error;
     const auto o = parseOptions({"--password", "", "--data", "d"}, error);
     ASSERT_TRUE(o) << error;
@@ -27,6 +29,20 @@ TEST(StandinArguments, DefaultsToLoopbackPort1433WithoutLogOrLatency) {
     EXPECT_EQ(o->port, 1433);
     EXPECT_TRUE(o->logPath.empty());
     EXPECT_EQ(o->latency.count(), 0);
+    EXPECT_EQ(o->encryption, EncryptionMode::kLogin);
+}
+
+TEST(StandinArguments, TakesEachEncryptionMode) {
+    const std::pair<const char*, EncryptionMode> modes[] = {{"off", EncryptionMode::kOff},
+                                                            {"login", EncryptionMode::kLogin},
+                                                            {"force", EncryptionMode::kForce}};
+    for (const auto& [text, mode] : modes) {
+        std::string error;
+        const auto o =
+            parseOptions({"--data", "d", "--password", "p", "--encryption", text}, error);
+        ASSERT_TRUE(o) << error;
+        EXPECT_EQ(o->encryption, mode) << text;
+    }
 }
 
 TEST(StandinArguments, RejectsBadArguments) {
@@ -39,6 +55,9 @@ TEST(StandinArguments, RejectsBadArguments) {
         {"--data", "d", "--password", "p", "--port", "12ab"},
         {"--data", "d", "--password", "p", "--latency-ms", "-1"},
         {"--data", "d", "--password", "p", "--verbose", "1"},
+        {"--data", "d", "--password", "p", "--encryption", "on"},
+        {"--data", "d", "--password", "p", "--encryption", "FORCE"},
+        {"--data", "d", "--password", "p", "--encryption"},
     };
     for (const auto& args : bad) {
         std::string error;

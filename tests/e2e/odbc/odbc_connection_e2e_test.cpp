@@ -97,17 +97,20 @@ TEST_F(OdbcLogin, ConnectionsOfOneComponentAreIndependent) {
     EXPECT_EQ(scalar(access_, *second, "select count(*) as n from za_identity", "n"), Value(6));
 }
 
-// Each password that needs quoting somewhere on its way.
+// Each password that needs quoting somewhere on its way, carried inside the TLS the stand-in
+// uses by default for the login.
 class OdbcPassword : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(OdbcPassword, LogsIn) {
-    standin::StandinProcess server(standin::StandinOptions().withPassword(GetParam()));
+TEST_P(OdbcPassword, LogsInWithTheLoginInsideTls) {
+    standin::StandinProcess server(
+        standin::StandinOptions().withPassword(GetParam()).withEncryption("login"));
     OdbcDatabaseAccess access;
     const auto con = access.createConnection();
     con->open(server.oleDbLogin());
     EXPECT_EQ(con->state(), Connection::kOpen);
     ASSERT_EQ(server.logins().size(), 1U);
     EXPECT_TRUE(server.logins()[0].ok);
+    EXPECT_EQ(server.logins()[0].encryption, "login");
 }
 
 INSTANTIATE_TEST_SUITE_P(Passwords, OdbcPassword, ::testing::ValuesIn(standin::kTrickyPasswords));

@@ -103,5 +103,49 @@ TEST_F(RepairOnStandin, MissingTablesAreNamedWithTheServersWordsAndTheRestWritte
                                                           {"SALEPAY", {181, 1801}}}));
 }
 
+// One repair run of account 001 on its own stand-in, and what it left behind.
+struct RunOfAccountOne {
+    std::vector<std::string> statements;
+    std::map<std::string, Maxima> rows;
+    std::vector<Message> messages;
+    std::vector<std::string> settled;  // each login's encryption, as the stand-in logged it
+};
+
+RunOfAccountOne repairAccountOne(standin::StandinOptions options) {
+    const standin::StandinProcess server(std::move(options));
+    odbc::OdbcDatabaseAccess access;
+    DatabaseObjects objects{access};
+    fake::FakeWindow window;
+    objects.con().open(server.oleDbLogin());
+    window.databaseEdit = "zrdata_001_2024";
+    cmdOK_Click(objects, window);
+    RunOfAccountOne run{repairStatementsOf(server.sqlTexts()),
+                        readCounters(access, server, 1),
+                        window.messages,
+                        {}};
+    for (const auto& login : server.logins()) {
+        run.settled.push_back(login.encryption);
+    }
+    return run;
+}
+
+// The test above pins the default run's statements; under Force Encryption the whole session is
+// inside TLS and nothing else may change.
+TEST(RepairUnderEncryption, ForceSendsTheSameStatementsAndWritesTheSameRows) {
+    const RunOfAccountOne loginOnly = repairAccountOne({});
+    const RunOfAccountOne forced =
+        repairAccountOne(standin::StandinOptions().withEncryption("force"));
+
+    ASSERT_EQ(forced.statements.size(), 17u * 3u + 1u);
+    EXPECT_EQ(forced.statements, loginOnly.statements);
+    EXPECT_EQ(forced.rows, loginOnly.rows);
+    EXPECT_EQ(forced.rows.at("rd"), (Maxima{1012, 10036}));
+    EXPECT_EQ(forced.messages, (std::vector<Message>{{std::string(golden::kRepairSucceeded),
+                                                      std::string(golden::kRepairCaption)}}));
+    ASSERT_FALSE(forced.settled.empty());
+    EXPECT_EQ(forced.settled, std::vector<std::string>(forced.settled.size(), "session"));
+    EXPECT_EQ(loginOnly.settled, std::vector<std::string>(loginOnly.settled.size(), "login"));
+}
+
 }  // namespace
 }  // namespace kelvar::e2e

@@ -146,6 +146,7 @@ LogEntry parseLogLine(std::string_view line) {
         entry.kind = LogEntry::Kind::kLogin;
         entry.user = field(fields, "login");
         entry.ok = field(fields, "ok") == "true";
+        entry.encryption = field(fields, "encryption");
     } else {
         entry.kind = LogEntry::Kind::kBatch;
         entry.sql = field(fields, "sql");
@@ -169,7 +170,8 @@ std::string freetdsConnectionString(std::uint16_t port, std::string_view passwor
     if (!database.empty()) {
         cs += "Database=" + std::string(database) + ";";
     }
-    return cs + "TDS_Version=7.4;ClientCharset=UTF-8;";
+    // The level Kelvar states too, so no freetds.conf can change it.
+    return cs + "TDS_Version=7.4;ClientCharset=UTF-8;Encryption=request;";
 }
 
 std::string StandinProcess::connectionString(std::string_view database) const {

@@ -12,11 +12,13 @@
 // the data folder in its own temporary directory (removed afterwards), and stops it with SIGTERM
 // in the destructor. Instances are independent, so tests may run in parallel.
 //
-// StandinOptions (fields, or the chainable withData / withPassword / withLatencyMs / withSql):
+// StandinOptions (fields, or the chainable withData / withPassword / withLatencyMs / withSql /
+// withEncryption):
 //   dataDir    folder of <db>.sql / <db>.sqlite files; default: the sample folder
 //              (tests/standin/sample, see its README.md for the values it holds).
 //   password   the sa password the server accepts; default kDefaultPassword.
-//   extraArgs  more arguments, e.g. {"--latency-ms", "300"}.
+//   extraArgs  more arguments, e.g. {"--latency-ms", "300"} or {"--encryption", "force"}; without
+//              --encryption the server runs its default, login (the LOGIN7 inside TLS).
 //   extraSql   database name -> SQL run after that database is created, e.g.
 //              {"zrsystem", "DROP TABLE za_account_sub;"} or a trigger that fails one insert:
 //              {"zrsystem", "CREATE TRIGGER t BEFORE INSERT ON za_identity WHEN NEW.cVouchType"
@@ -44,7 +46,7 @@
 //
 // freetdsConnectionString(port, password, database) builds the same string without a process:
 //   Driver=FreeTDS;Server=127.0.0.1;Port=N;UID=sa;PWD=...;Database=...;TDS_Version=7.4;
-//   ClientCharset=UTF-8;
+//   ClientCharset=UTF-8;Encryption=request;
 //
 // The CMake target kelvar_standin_harness carries the compile definitions KELVAR_STANDIN_PATH
 // (the built server) and KELVAR_SAMPLE_DIR (the sample folder), and builds the server first.
@@ -91,6 +93,11 @@ struct StandinOptions {
         extraArgs.insert(extraArgs.end(), {"--latency-ms", std::to_string(ms)});
         return *this;
     }
+    // "off", "login" or "force", as --encryption takes it.
+    StandinOptions& withEncryption(const std::string& mode) {
+        extraArgs.insert(extraArgs.end(), {"--encryption", mode});
+        return *this;
+    }
     // Appends to any SQL already given for the same database.
     StandinOptions& withSql(const std::string& database, const std::string& sql) {
         extraSql[database] += sql + "\n";
@@ -101,10 +108,11 @@ struct StandinOptions {
 struct LogEntry {
     enum class Kind { kLogin, kBatch };
     Kind kind = Kind::kBatch;
-    std::string user;      // kLogin
-    bool ok = false;       // kLogin: whether the login was accepted
-    std::string database;  // kLogin: the database asked for; kBatch: the current database
-    std::string sql;       // kBatch: the batch text
+    std::string user;        // kLogin
+    bool ok = false;         // kLogin: whether the login was accepted
+    std::string database;    // kLogin: the database asked for; kBatch: the current database
+    std::string sql;         // kBatch: the batch text
+    std::string encryption;  // kLogin: what the PRELOGIN settled, "none", "login" or "session"
 };
 
 // Parses one line of the --log file; throws std::runtime_error if it is not one.

@@ -11,7 +11,6 @@ constexpr std::uint8_t kOptInstance = 0x02;
 constexpr std::uint8_t kOptThreadId = 0x03;
 constexpr std::uint8_t kOptMars = 0x04;
 constexpr std::uint8_t kOptTerminator = 0xFF;
-constexpr std::uint8_t kEncryptNotSupported = 0x02;
 
 constexpr std::size_t kLogin7FixedSize = 94;
 
@@ -33,7 +32,60 @@ std::span<const std::uint8_t> field(std::span<const std::uint8_t> payload, std::
 
 }  // namespace
 
-Bytes preloginReply() {
+std::string_view protectionName(Protection protection) {
+    switch (protection) {
+        case Protection::kNone:
+            return "none";
+        case Protection::kLogin:
+            return "login";
+        case Protection::kSession:
+            return "session";
+    }
+    return "none";
+}
+
+std::uint8_t clientEncryption(std::span<const std::uint8_t> prelogin) {
+    ByteReader r(prelogin);
+    for (;;) {
+        const std::uint8_t token = r.u8();
+        if (token == kOptTerminator) {
+            return encrypt::kNotSupported;
+        }
+        const std::size_t offset = r.u16be();
+        const std::size_t length = r.u16be();
+        if (offset + length > prelogin.size()) {
+            throw ProtocolError("PRELOGIN option outside the message");
+        }
+        if (token == kOptEncryption && length >= 1) {
+            return prelogin[offset];
+        }
+    }
+}
+
+std::optional<EncryptionAnswer> answerEncryption(EncryptionMode mode, std::uint8_t client) {
+    const bool cannot = client == encrypt::kNotSupported;
+    const bool loginOnly = client == encrypt::kOff;
+    switch (mode) {
+        case EncryptionMode::kOff:
+            return EncryptionAnswer{encrypt::kNotSupported, Protection::kNone};
+        case EncryptionMode::kLogin:
+            if (cannot) {
+                return EncryptionAnswer{encrypt::kNotSupported, Protection::kNone};
+            }
+            if (loginOnly) {
+                return EncryptionAnswer{encrypt::kOff, Protection::kLogin};
+            }
+            return EncryptionAnswer{encrypt::kOn, Protection::kSession};
+        case EncryptionMode::kForce:
+            if (cannot) {
+                return std::nullopt;
+            }
+            return EncryptionAnswer{encrypt::kRequired, Protection::kSession};
+    }
+    return std::nullopt;
+}
+
+Bytes preloginReply(std::uint8_t encryption) {
     struct Option {
         std::uint8_t token;
         Bytes data;
@@ -41,7 +93,7 @@ Bytes preloginReply() {
     // Version 15.0.2000.0: FreeTDS ignores it, but a well-formed value costs nothing.
     const Option options[] = {
         {kOptVersion, {0x0F, 0x00, 0x07, 0xD0, 0x00, 0x00}},
-        {kOptEncryption, {kEncryptNotSupported}},
+        {kOptEncryption, {encryption}},
         {kOptInstance, {0x00}},
         {kOptThreadId, {}},
         {kOptMars, {0x00}},

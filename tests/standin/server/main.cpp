@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "options.h"
 #include "query_log.h"
 #include "server.h"
+#include "tls.h"
 
 using namespace kelvar::standin;
 
@@ -32,8 +34,13 @@ int main(int argc, char** argv) {
     try {
         const Catalog catalog(options->dataDir);
         QueryLog log = options->logPath.empty() ? QueryLog() : QueryLog(options->logPath);
+        std::optional<TlsContext> tls;
+        if (options->encryption != EncryptionMode::kOff) {
+            tls.emplace();
+        }
         Server server(listenTcp(options->host, options->port),
-                      ServerSettings{&catalog, &log, options->password, options->latency});
+                      ServerSettings{&catalog, &log, options->password, options->latency,
+                                     options->encryption, tls ? &*tls : nullptr});
         server.start();
         std::cout << "listening on " << options->host << ':' << server.port() << std::endl;
 

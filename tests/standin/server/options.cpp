@@ -52,6 +52,17 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
                 return std::nullopt;
             }
             options.latency = std::chrono::milliseconds(latency);
+        } else if (flag == "--encryption") {
+            if (value == "off") {
+                options.encryption = EncryptionMode::kOff;
+            } else if (value == "login") {
+                options.encryption = EncryptionMode::kLogin;
+            } else if (value == "force") {
+                options.encryption = EncryptionMode::kForce;
+            } else {
+                error = "bad encryption (off, login or force): " + value;
+                return std::nullopt;
+            }
         } else {
             error = "unknown option: " + flag;
             return std::nullopt;

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "login_messages.h"
+
 namespace kelvar::standin {
 
 struct Options {
@@ -16,11 +18,12 @@ struct Options {
     std::uint16_t port = 1433;
     std::string logPath;  // empty: no log
     std::chrono::milliseconds latency{0};
+    EncryptionMode encryption = EncryptionMode::kLogin;
 };
 
 inline constexpr const char* kUsage =
     "usage: kelvar-standin --data DIR --password PW [--host 127.0.0.1] [--port 1433]\n"
-    "                      [--log FILE] [--latency-ms N]\n";
+    "                      [--log FILE] [--latency-ms N] [--encryption off|login|force]\n";
 
 // `args` excludes the program name. Returns nullopt and sets `error` on anything unexpected.
 std::optional<Options> parseOptions(const std::vector<std::string>& args, std::string& error);

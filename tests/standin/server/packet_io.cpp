@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include "socket.h"
-
 namespace kelvar::standin {
 namespace {
 
@@ -16,12 +14,12 @@ constexpr std::size_t kMaxMessage = 64 * 1024 * 1024;
 
 }  // namespace
 
-std::optional<Message> readMessage(int fd) {
+std::optional<Message> readMessage(Transport& in) {
     Message message;
     bool first = true;
     for (;;) {
         std::array<std::uint8_t, kHeaderSize> header{};
-        if (!recvAll(fd, header)) {
+        if (!in.readAll(header)) {
             if (first) {
                 return std::nullopt;
             }
@@ -40,7 +38,7 @@ std::optional<Message> readMessage(int fd) {
         }
         const std::size_t at = message.payload.size();
         message.payload.resize(at + bodySize);
-        if (bodySize > 0 && !recvAll(fd, std::span(message.payload).subspan(at))) {
+        if (bodySize > 0 && !in.readAll(std::span(message.payload).subspan(at))) {
             throw ProtocolError("connection closed inside a packet");
         }
         first = false;
@@ -56,7 +54,7 @@ std::optional<Message> readMessage(int fd) {
     }
 }
 
-void writeMessage(int fd, std::uint8_t type, const Bytes& payload, std::size_t packetSize,
+void writeMessage(Transport& out, std::uint8_t type, const Bytes& payload, std::size_t packetSize,
                   std::uint16_t spid) {
     const std::size_t room = packetSize - kHeaderSize;
     std::size_t offset = 0;
@@ -73,7 +71,7 @@ void writeMessage(int fd, std::uint8_t type, const Bytes& payload, std::size_t p
                        packetId++, 0});
         packet.insert(packet.end(), payload.begin() + static_cast<std::ptrdiff_t>(offset),
                       payload.begin() + static_cast<std::ptrdiff_t>(offset + chunk));
-        sendAll(fd, packet);
+        out.writeAll(packet);
         offset += chunk;
     } while (offset < payload.size());
 }

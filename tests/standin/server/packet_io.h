@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "bytes.h"
+#include "transport.h"
 
 namespace kelvar::standin {
 
@@ -27,11 +28,11 @@ struct Message {
 
 // Reads packets until one carries EOM and returns the joined payload. Messages the client marks
 // "ignore" are skipped. Returns nullopt when the peer closes between messages.
-std::optional<Message> readMessage(int fd);
+std::optional<Message> readMessage(Transport& in);
 
 // Splits a server message into packets of at most `packetSize` bytes. The caller serialises
 // writers; `spid` goes into every header because FreeTDS learns its session id from it.
-void writeMessage(int fd, std::uint8_t type, const Bytes& payload, std::size_t packetSize,
+void writeMessage(Transport& out, std::uint8_t type, const Bytes& payload, std::size_t packetSize,
                   std::uint16_t spid);
 
 }  // namespace kelvar::standin

@@ -43,9 +43,10 @@ std::string jsonString(std::string_view text) {
     return out + "\"";
 }
 
-void QueryLog::login(std::string_view user, std::string_view database, bool ok) {
-    write("{\"login\": " + jsonString(user) + ", \"db\": " + jsonString(database) +
-          ", \"ok\": " + (ok ? "true" : "false") + "}");
+void QueryLog::login(std::string_view user, std::string_view database, bool ok,
+                     std::string_view encryption) {
+    write("{\"login\": " + jsonString(user) + ", \"db\": " + jsonString(database) + ", \"ok\": " +
+          (ok ? "true" : "false") + ", \"encryption\": " + jsonString(encryption) + "}");
 }
 
 void QueryLog::batch(std::string_view database, std::string_view sql) {

@@ -14,7 +14,9 @@ class QueryLog {
     QueryLog() = default;                        // disabled: every call is a no-op
     explicit QueryLog(const std::string& path);  // throws std::runtime_error
 
-    void login(std::string_view user, std::string_view database, bool ok);
+    // `encryption` is what the PRELOGIN settled: "none", "login" or "session".
+    void login(std::string_view user, std::string_view database, bool ok,
+               std::string_view encryption);
     void batch(std::string_view database, std::string_view sql);
 
   private:

@@ -2,6 +2,7 @@
 
 #include <sys/socket.h>
 
+#include <stdexcept>
 #include <thread>
 
 #include "login_messages.h"
@@ -33,14 +34,14 @@ std::string batchText(const Bytes& payload) {
 }  // namespace
 
 Session::Session(UniqueFd socket, std::uint16_t spid, const ServerSettings& settings)
-    : socket_(std::move(socket)), spid_(spid), settings_(settings) {}
+    : socket_(std::move(socket)), plain_(socket_.get()), spid_(spid), settings_(settings) {}
 
 void Session::stop() {
     ::shutdown(socket_.get(), SHUT_RDWR);
 }
 
 void Session::send(TokenWriter& out) {
-    writeMessage(socket_.get(), packet_type::kTabularResult, out.take(), packetSize_, spid_);
+    writeMessage(*io_, packet_type::kTabularResult, out.take(), packetSize_, spid_);
 }
 
 void Session::run() {
@@ -54,13 +55,43 @@ void Session::run() {
     ::shutdown(socket_.get(), SHUT_RDWR);
 }
 
+std::optional<Protection> Session::negotiate(const Message& prelogin) {
+    const auto answer = answerEncryption(settings_.encryption, clientEncryption(prelogin.payload));
+    if (!answer) {
+        return std::nullopt;
+    }
+    waitLatency();
+    writeMessage(plain_, packet_type::kTabularResult, preloginReply(answer->reply), packetSize_,
+                 spid_);
+    if (answer->protection != Protection::kNone) {
+        if (settings_.tls == nullptr) {
+            throw std::logic_error("encryption negotiated without TLS credentials");
+        }
+        tls_ = std::make_unique<TlsTransport>(*settings_.tls, socket_.get());
+        tls_->acceptInsidePrelogin(plain_, spid_);
+        io_ = tls_.get();
+    }
+    return answer->protection;
+}
+
 bool Session::login() {
-    std::optional<Message> message = readMessage(socket_.get());
+    std::optional<Message> message = readMessage(plain_);
+    Protection protection = Protection::kNone;
     if (message && message->type == packet_type::kPrelogin) {
-        waitLatency();
-        writeMessage(socket_.get(), packet_type::kTabularResult, preloginReply(), packetSize_,
-                     spid_);
-        message = readMessage(socket_.get());
+        const std::optional<Protection> settled = negotiate(*message);
+        if (!settled) {
+            return false;  // Force Encryption and a client that cannot encrypt: SQL Server closes
+        }
+        protection = *settled;
+        message = readMessage(*io_);
+        if (protection == Protection::kLogin) {
+            // Only the LOGIN7 travels inside TLS. The session is dropped without a close_notify,
+            // as the client drops its own.
+            io_ = &plain_;
+            tls_.reset();
+        }
+    } else if (settings_.encryption == EncryptionMode::kForce) {
+        return false;  // no PRELOGIN, so no way to encrypt
     }
     if (!message || message->type != packet_type::kLogin7) {
         return false;  // a pre-TDS-7 login, TLS bytes or garbage: closing is the only answer
@@ -78,14 +109,14 @@ bool Session::login() {
         return false;
     }
     if (!equalsIgnoreCase(login.userName, "sa") || login.password != settings_.password) {
-        settings_.log->login(login.userName, database, false);
+        settings_.log->login(login.userName, database, false, protectionName(protection));
         loginFailed(out, login);
         send(out);
         return false;
     }
     const std::optional<std::string> canonical = settings_.catalog->canonicalName(database);
     if (!canonical) {
-        settings_.log->login(login.userName, database, false);
+        settings_.log->login(login.userName, database, false, protectionName(protection));
         out.error({4060, 1, 11,
                    "Cannot open database \"" + database +
                        "\" requested by the login. The login failed."});
@@ -94,7 +125,7 @@ bool Session::login() {
         return false;
     }
     sql_.emplace(*settings_.catalog, *canonical);
-    settings_.log->login(login.userName, *canonical, true);
+    settings_.log->login(login.userName, *canonical, true, protectionName(protection));
 
     if (login.packetSize >= 512 && login.packetSize <= 32767) {
         packetSize_ = login.packetSize;
@@ -113,7 +144,7 @@ bool Session::login() {
 
 void Session::readRequests() {
     try {
-        while (std::optional<Message> message = readMessage(socket_.get())) {
+        while (std::optional<Message> message = readMessage(*io_)) {
             std::lock_guard lock(mutex_);
             if (message->type == packet_type::kAttention) {
                 ++pendingAttentions_;

@@ -10,15 +10,19 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "catalog.h"
+#include "login_messages.h"
 #include "packet_io.h"
 #include "query_log.h"
 #include "socket.h"
 #include "sql_session.h"
+#include "tls.h"
+#include "transport.h"
 
 namespace kelvar::standin {
 
@@ -27,6 +31,8 @@ struct ServerSettings {
     QueryLog* log = nullptr;
     std::string password;
     std::chrono::milliseconds latency{0};
+    EncryptionMode encryption = EncryptionMode::kOff;
+    const TlsContext* tls = nullptr;  // required unless encryption is kOff
 };
 
 class Session {
@@ -40,6 +46,8 @@ class Session {
 
   private:
     bool login();
+    // The PRELOGIN exchange; returns what it settled, or nullopt when the client is refused.
+    std::optional<Protection> negotiate(const Message& prelogin);
     void serveRequests();
     void readRequests();
     void runBatch(const Message& message, TokenWriter& out);
@@ -48,6 +56,10 @@ class Session {
     bool waitLatency();
 
     UniqueFd socket_;
+    SocketTransport plain_;
+    std::unique_ptr<TlsTransport> tls_;
+    // What packets travel on: set during the login, before the reader thread starts.
+    Transport* io_ = &plain_;
     std::uint16_t spid_;
     const ServerSettings& settings_;
     std::size_t packetSize_ = 4096;

@@ -67,23 +67,29 @@ void sendAll(int fd, std::span<const std::uint8_t> data) {
     }
 }
 
+std::size_t recvSome(int fd, std::span<std::uint8_t> out) {
+    for (;;) {
+        const ssize_t n = ::recv(fd, out.data(), out.size(), 0);
+        if (n >= 0) {
+            return static_cast<std::size_t>(n);
+        }
+        if (errno != EINTR) {
+            throw std::runtime_error(std::string("recv: ") + std::strerror(errno));
+        }
+    }
+}
+
 bool recvAll(int fd, std::span<std::uint8_t> out) {
     std::size_t got = 0;
     while (got < out.size()) {
-        const ssize_t n = ::recv(fd, out.data() + got, out.size() - got, 0);
-        if (n < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            throw std::runtime_error(std::string("recv: ") + std::strerror(errno));
-        }
+        const std::size_t n = recvSome(fd, out.subspan(got));
         if (n == 0) {
             if (got == 0) {
                 return false;
             }
             throw std::runtime_error("connection closed inside a packet");
         }
-        got += static_cast<std::size_t>(n);
+        got += n;
     }
     return true;
 }

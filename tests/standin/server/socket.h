@@ -44,4 +44,7 @@ void sendAll(int fd, std::span<const std::uint8_t> data);
 // close in the middle (a truncated packet) or on an error.
 bool recvAll(int fd, std::span<std::uint8_t> out);
 
+// Reads what is there, at least one byte; returns 0 on an orderly close, throws on an error.
+std::size_t recvSome(int fd, std::span<std::uint8_t> out);
+
 }  // namespace kelvar::standin

@@ -29,7 +29,8 @@ class FreeTdsServer : public ::testing::TestWithParam<ServerCase> {};
 TEST_P(FreeTdsServer, MapsTheDataSource) {
     EXPECT_EQ(mapped(loginString(GetParam().dataSource), "FreeTDS"),
               std::string("Driver={FreeTDS};") + GetParam().serverPart +
-                  "UID=sa;PWD=secret;Database=zrsystem;TDS_Version=7.4;ClientCharset=UTF-8;");
+                  "UID=sa;PWD=secret;Database=zrsystem;TDS_Version=7.4;ClientCharset=UTF-8;"
+                  "Encryption=request;");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -63,7 +64,7 @@ class FreeTdsPassword : public ::testing::TestWithParam<PasswordCase> {};
 TEST_P(FreeTdsPassword, BracesOnlyWhatNeedsIt) {
     EXPECT_EQ(mapped(loginString("db1", GetParam().password), "FreeTDS"),
               std::string("Driver={FreeTDS};Server=db1;Port=1433;UID=sa;") + GetParam().pwdPair +
-                  "Database=zrsystem;TDS_Version=7.4;ClientCharset=UTF-8;");
+                  "Database=zrsystem;TDS_Version=7.4;ClientCharset=UTF-8;Encryption=request;");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -125,7 +126,8 @@ TEST(MicrosoftDriver, PassesTheDataSourceOnWithOuterBlanksTrimmed) {
 
 TEST(DriverConnectionString, LeavesOutKeywordsThatAreAbsent) {
     EXPECT_EQ(mapped("provider=sqloledb;Data Source=db1", "FreeTDS"),
-              "Driver={FreeTDS};Server=db1;Port=1433;TDS_Version=7.4;ClientCharset=UTF-8;");
+              "Driver={FreeTDS};Server=db1;Port=1433;TDS_Version=7.4;ClientCharset=UTF-8;"
+              "Encryption=request;");
 }
 
 struct RefusalCase {

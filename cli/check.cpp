@@ -5,45 +5,12 @@
 
 #include "platform/continue_on_error.h"
 #include "repair/completion_message.h"
+#include "repair/kind_steps.h"
 #include "repair/repair_report.h"
 #include "repair/voucher_type_table.h"
 
 namespace kelvar::cli {
 namespace {
-
-// Continue-on-error for one kind, as the repair run keeps it: the first failure is the reason.
-class KindSteps {
-  public:
-    template <typename Step>
-    bool step(Step&& action) {
-        const bool done = mode_.step(std::forward<Step>(action));
-        if (!done) {
-            fail(mode_.lastError()->description());
-        }
-        return done;
-    }
-
-    template <typename Read>
-    auto read(Read&& reader) {
-        auto value = mode_.read(std::forward<Read>(reader));
-        if (!value) {
-            fail(mode_.lastError()->description());
-        }
-        return value;
-    }
-
-    void fail(std::string_view reason) {
-        if (!reason_) {
-            reason_ = std::string(reason);
-        }
-    }
-
-    [[nodiscard]] const std::optional<std::string>& reason() const noexcept { return reason_; }
-
-  private:
-    ContinueOnError mode_;
-    std::optional<std::string> reason_;
-};
 
 // The window's words for a run that stopped before the kinds.
 std::string stoppedBefore(RunEnd end, std::string_view databaseName, std::string switchError = {}) {
@@ -59,22 +26,10 @@ KindCheck checkKind(DatabaseObjects& db, std::size_t row, AccountNumber account)
     const std::string_view vouchType = voucherTypeTable().at(row).vouchType;
     KindSteps steps;
     KindCheck kind;
-    bool skipped = false;
 
-    // The maximum query, by the repair's own text; a null "idF" skips the kind as the repair does.
-    steps.step([&] { db.renewRecordset(); });
-    if (steps.step([&] { db.rs().open(maximumQuery(row), db.con()); })) {
-        const auto father = steps.read([&] { return db.rs().field("idF"); });
-        skipped = father && father->isNull();
-        if (father && !skipped) {
-            if (const auto child = steps.read([&] { return db.rs().field("idC"); })) {
-                kind.found = wholeMaxima(*father, *child);
-                if (!kind.found) {
-                    steps.fail(kNotWholeNumber);
-                }
-            }
-        }
-    }
+    // The maxima exactly as the repair reads them; a null "idF" skips the kind as the repair does.
+    kind.found = readKindMaxima(db, row, steps);
+    const bool skipped = !kind.found && !steps.reason();
 
     if (kind.found) {
         // The counter row, read and never written.

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "cli/text_table.h"
+#include "platform/text.h"
 #include "repair/completion_message.h"
 #include "repair/voucher_type_table.h"
 
@@ -15,18 +16,6 @@ namespace {
 
 // Keys stay in the order written, so the document reads as documented.
 using json = nlohmann::ordered_json;
-
-// Table cells and note lines are one line each; the driver's words may hold line breaks.
-std::string oneLine(std::string_view text) {
-    std::string line;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        line += (text[i] == '\n' || text[i] == '\r') ? ' ' : text[i];
-    }
-    return line;
-}
 
 std::string pair(const std::optional<Maxima>& maxima) {
     return maxima ? std::to_string(maxima->fatherId) + " / " + std::to_string(maxima->childId)

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
+#include <string>
 #include <string_view>
 
 namespace kelvar {
@@ -30,6 +32,20 @@ namespace kelvar {
     };
     return std::equal(a.begin(), a.end(), b.begin(), b.end(),
                       [&lower](char x, char y) { return lower(x) == lower(y); });
+}
+
+// The text on one line: each line break, a CR LF pair counted as one, becomes a blank. Messages
+// and tables give the driver's multi-line words one line each.
+[[nodiscard]] inline std::string oneLine(std::string_view text) {
+    std::string line;
+    line.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            continue;
+        }
+        line += (text[i] == '\n' || text[i] == '\r') ? ' ' : text[i];
+    }
+    return line;
 }
 
 }  // namespace kelvar

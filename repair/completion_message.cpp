@@ -3,26 +3,13 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/text.h"
 #include "repair/voucher_type_table.h"
 
 namespace kelvar {
 namespace {
 
 constexpr std::string_view kCaption = "修改最大单据号";
-
-// Each failed kind takes one line of the message, so the driver's multi-line words are flattened;
-// a CR LF pair counts as one line break.
-std::string oneLine(std::string_view text) {
-    std::string line;
-    line.reserve(text.size());
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
-            continue;
-        }
-        line += (text[i] == '\n' || text[i] == '\r') ? ' ' : text[i];
-    }
-    return line;
-}
 
 std::string kindsMessage(const std::vector<KindReport>& kinds) {
     std::string failures;

@@ -5,60 +5,12 @@
 
 #include "platform/continue_on_error.h"
 #include "repair/completion_message.h"
+#include "repair/kind_steps.h"
 #include "repair/repair_sql.h"
 #include "repair/voucher_type_table.h"
 
 namespace kelvar {
-namespace {
-
-// Continue-on-error for one kind: each failure is passed over where the step list says, and the
-// first one becomes the kind's reason, so a failure is never reported as success.
-class KindSteps {
-  public:
-    template <typename Step>
-    bool step(Step&& action) {
-        const bool done = mode_.step(std::forward<Step>(action));
-        if (!done) {
-            noteFailure();
-        }
-        return done;
-    }
-
-    template <typename Read>
-    auto read(Read&& reader) {
-        auto value = mode_.read(std::forward<Read>(reader));
-        if (!value) {
-            noteFailure();
-        }
-        return value;
-    }
-
-    void fail(std::string_view reason) {
-        if (!reason_) {
-            reason_ = std::string(reason);
-        }
-    }
-
-    // A kind whose counter was written is reported so whatever failed around the write; any
-    // other kind that met a failure failed.
-    [[nodiscard]] KindReport report(bool written) const {
-        if (written) {
-            return {KindOutcome::Written, {}};
-        }
-        if (reason_) {
-            return {KindOutcome::Failed, *reason_};
-        }
-        return {KindOutcome::Skipped, {}};
-    }
-
-  private:
-    void noteFailure() { fail(mode_.lastError()->description()); }
-
-    ContinueOnError mode_;
-    std::optional<std::string> reason_;
-};
-
-}  // namespace
+namespace {}  // namespace
 
 RepairRun::RepairRun(DatabaseObjects& db, std::string_view databaseName)
     : db_(db), databaseName_(databaseName) {}
@@ -98,22 +50,8 @@ RepairReport RepairRun::run() {
 KindReport RepairRun::repairKind(std::size_t row, AccountNumber account) {
     const std::string_view vouchType = voucherTypeTable().at(row).vouchType;
     KindSteps steps;
-    std::optional<Maxima> maxima;
-
-    // 5.1 A fresh RS; 5.2 the maximum query.
-    steps.step([&] { db_.renewRecordset(); });
-    if (steps.step([&] { db_.rs().open(maximumQuery(row), db_.con()); })) {
-        // 5.3 A null "idF" means an empty table: the kind is skipped. 5.4 Both maxima, whole.
-        const auto father = steps.read([&] { return db_.rs().field("idF"); });
-        if (father && !father->isNull()) {
-            if (const auto child = steps.read([&] { return db_.rs().field("idC"); })) {
-                maxima = wholeMaxima(*father, *child);
-                if (!maxima) {
-                    steps.fail(kNotWholeNumber);
-                }
-            }
-        }
-    }
+    // 5.1-5.4
+    const std::optional<Maxima> maxima = readKindMaxima(db_, row, steps);
 
     bool written = false;
     if (maxima) {
@@ -137,7 +75,16 @@ KindReport RepairRun::repairKind(std::size_t row, AccountNumber account) {
 
     // 5.7 Close RS.
     steps.step([&] { db_.rs().close(); });
-    return steps.report(written);
+
+    // A kind whose counter was written is reported so, whatever failed around the write; any
+    // other kind that met a failure failed.
+    if (written) {
+        return {KindOutcome::Written, {}};
+    }
+    if (steps.reason()) {
+        return {KindOutcome::Failed, *steps.reason()};
+    }
+    return {KindOutcome::Skipped, {}};
 }
 
 void cmdOK_Click(DatabaseObjects& db, WindowToolkit& window) {

@@ -37,7 +37,12 @@ INSTANTIATE_TEST_SUITE_P(
                     Refusal{{"--PASSWORD=s3cret", "accounts"}, "--PASSWORD"},
                     Refusal{{"check", "zrdata_001_2024", "--pwd=s3cret"}, "--pwd"},
                     Refusal{{"-Ps3cret", "accounts"}, "-P"},
-                    Refusal{{"--server", "db", "--passwd=s3cret", "accounts"}, "--passwd"}));
+                    Refusal{{"--server", "db", "--passwd=s3cret", "accounts"}, "--passwd"},
+                    Refusal{{"accounts", "--sa-password=s3cret"}, "--sa-password"},
+                    Refusal{{"--pw=s3cret", "accounts"}, "--pw"},
+                    Refusal{{"-hPs3cret", "accounts"}, "-P"},
+                    Refusal{{"-ps3cret", "accounts"}, "-P"},
+                    Refusal{{"accounts", "/P", "s3cret"}, "/P"}));
 
 TEST(PasswordOption, StopsLookingAfterDoubleDash) {
     EXPECT_EQ(passwordOption({"check", "--", "-Pname"}), std::nullopt);
@@ -88,7 +93,8 @@ INSTANTIATE_TEST_SUITE_P(
                              false,
                              false,
                              {"zrdata_001_2024"}},
-                    Accepted{{"check", "-h"}, Command::Help, "(local)", false, false, {}}));
+                    Accepted{{"check", "-h"}, Command::Help, "(local)", false, false, {}},
+                    Accepted{{"repair", "--help"}, Command::Help, "(local)", false, false, {}}));
 
 class UsageError : public testing::TestWithParam<Arguments> {};
 
@@ -104,6 +110,15 @@ INSTANTIATE_TEST_SUITE_P(
                     Arguments{"repair"}, Arguments{"repair", "zrdata_001_2024", "zrdata_002_2024"},
                     Arguments{"fix", "zrdata_001_2024"}, Arguments{"accounts", "--verbose"},
                     Arguments{"--server"}));
+
+// A word or an option's value typed by mistake may be a password: messages name options only.
+TEST(UsageErrorMessage, NamesUnknownOptionsButRepeatsNoValueOrWord) {
+    const auto parsed = parseArguments({"accounts", "--verbose=s3cret", "s3cret"});
+    EXPECT_FALSE(parsed.options.has_value());
+    EXPECT_THAT(parsed.error, HasSubstr("--verbose"));
+    EXPECT_THAT(parsed.error, HasSubstr("1 个多余的参数"));
+    EXPECT_THAT(parsed.error, Not(HasSubstr("s3cret")));
+}
 
 }  // namespace
 }  // namespace kelvar::cli

@@ -7,7 +7,7 @@
 #include "platform/odbc/odbc_database_access.h"
 
 int main(int argc, char* argv[]) {
-    kelvar::console::useUtf8Output();
+    const kelvar::console::Utf8Output utf8Output;
     kelvar::cli::ConsolePasswordSource passwords;
     return kelvar::cli::runProgram(
         kelvar::console::arguments(argc, argv),

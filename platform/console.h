@@ -24,8 +24,17 @@ namespace kelvar::console {
 // break is not part of the result. Nothing when the terminal cannot be read.
 [[nodiscard]] std::optional<std::string> readHiddenLine(std::string_view prompt);
 
-// Makes standard output and standard error pass UTF-8 bytes through unchanged, to a console as
-// to a pipe or a file.
-void useUtf8Output();
+// For its lifetime, standard output and standard error pass UTF-8 bytes through unchanged, to a
+// console as to a pipe or a file. A console's own setting outlives the program, so it is put back.
+class Utf8Output {
+  public:
+    Utf8Output();
+    ~Utf8Output();
+    Utf8Output(const Utf8Output&) = delete;
+    Utf8Output& operator=(const Utf8Output&) = delete;
+
+  private:
+    unsigned savedCodePage_ = 0;  // Windows: the console's output code page; 0 when none
+};
 
 }  // namespace kelvar::console

@@ -3,6 +3,7 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
@@ -10,23 +11,57 @@
 namespace kelvar::console {
 namespace {
 
+// The signals that end a program at the prompt, Ctrl+C among them. A terminal's settings outlive
+// the program, so their handler puts echo back before the signal takes its course; it can reach
+// only what is static.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGQUIT, SIGHUP};
+volatile std::sig_atomic_t echoFd = -1;
+termios echoSaved{};
+struct sigaction previousActions[std::size(kEndingSignals)];
+
+extern "C" void restoreEchoAndRaise(int signal) {
+    if (echoFd >= 0) {
+        tcsetattr(echoFd, TCSANOW, &echoSaved);
+    }
+    for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+        if (kEndingSignals[i] == signal) {
+            sigaction(signal, &previousActions[i], nullptr);
+        }
+    }
+    raise(signal);  // delivered as before once this handler returns
+}
+
 // Turns terminal echo off for its lifetime and restores the settings it found, also when a read
-// is interrupted by an exception.
+// is interrupted by an exception or the program by a signal.
 class EchoOff {
   public:
     explicit EchoOff(int fd) : fd_(fd) {
-        if (tcgetattr(fd_, &saved_) != 0) {
+        if (tcgetattr(fd_, &echoSaved) != 0) {
             return;
         }
-        termios quiet = saved_;
+        echoFd = fd_;
+        struct sigaction restore {};
+        restore.sa_handler = restoreEchoAndRaise;
+        sigemptyset(&restore.sa_mask);
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+            sigaction(kEndingSignals[i], &restore, &previousActions[i]);
+        }
+        termios quiet = echoSaved;
         quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
         quiet.c_lflag |= ECHONL;
         active_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
     }
     ~EchoOff() {
-        if (active_) {
-            tcsetattr(fd_, TCSAFLUSH, &saved_);
+        if (echoFd < 0) {
+            return;
         }
+        if (active_) {
+            tcsetattr(fd_, TCSAFLUSH, &echoSaved);
+        }
+        for (std::size_t i = 0; i < std::size(kEndingSignals); ++i) {
+            sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+        }
+        echoFd = -1;
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -35,7 +70,6 @@ class EchoOff {
 
   private:
     int fd_;
-    termios saved_{};
     bool active_ = false;
 };
 
@@ -78,8 +112,8 @@ std::optional<std::string> readHiddenLine(std::string_view prompt) {
     return line;
 }
 
-void useUtf8Output() {
-    // POSIX streams carry bytes as they are; UTF-8 text needs nothing done.
-}
+// POSIX streams carry bytes as they are; UTF-8 text needs nothing done.
+Utf8Output::Utf8Output() = default;
+Utf8Output::~Utf8Output() = default;
 
 }  // namespace kelvar::console

@@ -47,19 +47,40 @@ struct LocalFreeDeleter {
     void operator()(LPWSTR* block) const noexcept { LocalFree(block); }
 };
 
-// Clears the console's echo flag for its lifetime and puts back the mode it found.
+// The console's mode outlives the program, so Ctrl+C or a closed window at the prompt puts it back
+// before the default handling ends the program; the handler can reach only what is static.
+HANDLE echoInput = nullptr;
+DWORD echoSaved = 0;
+
+BOOL WINAPI restoreEcho(DWORD /*event*/) {
+    if (echoInput != nullptr) {
+        SetConsoleMode(echoInput, echoSaved);
+    }
+    return FALSE;  // go on with the default handling
+}
+
+// Clears the console's echo flag for its lifetime and puts back the mode it found. Lines are
+// read whole, and Ctrl+C stays a signal rather than part of the password, whatever mode was
+// inherited.
 class EchoOff {
   public:
     explicit EchoOff(HANDLE input) : input_(input) {
-        if (!GetConsoleMode(input_, &saved_)) {
+        if (!GetConsoleMode(input_, &echoSaved)) {
             return;
         }
-        active_ = SetConsoleMode(input_, saved_ & ~static_cast<DWORD>(ENABLE_ECHO_INPUT)) != 0;
+        echoInput = input_;
+        SetConsoleCtrlHandler(restoreEcho, TRUE);
+        const DWORD quiet = (echoSaved | ENABLE_LINE_INPUT | ENABLE_PROCESSED_INPUT) &
+                            ~static_cast<DWORD>(ENABLE_ECHO_INPUT);
+        active_ = SetConsoleMode(input_, quiet) != 0;
     }
     ~EchoOff() {
-        if (active_) {
-            SetConsoleMode(input_, saved_);
+        if (echoInput == nullptr) {
+            return;
         }
+        SetConsoleMode(input_, echoSaved);
+        SetConsoleCtrlHandler(restoreEcho, FALSE);
+        echoInput = nullptr;
     }
     EchoOff(const EchoOff&) = delete;
     EchoOff& operator=(const EchoOff&) = delete;
@@ -68,7 +89,6 @@ class EchoOff {
 
   private:
     HANDLE input_;
-    DWORD saved_ = 0;
     bool active_ = false;
 };
 
@@ -142,12 +162,22 @@ std::optional<std::string> readHiddenLine(std::string_view prompt) {
     return utf8(line.data(), static_cast<int>(line.size()));
 }
 
-void useUtf8Output() {
+Utf8Output::Utf8Output() : savedCodePage_(GetConsoleOutputCP()) {
     // A console shows the bytes as UTF-8; binary mode stops the C runtime translating them (and
     // line feeds) on their way to a pipe or a file.
-    SetConsoleOutputCP(CP_UTF8);
+    if (savedCodePage_ != 0) {
+        SetConsoleOutputCP(CP_UTF8);
+    }
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
+}
+
+Utf8Output::~Utf8Output() {
+    std::cout.flush();
+    std::cerr.flush();
+    if (savedCodePage_ != 0) {
+        SetConsoleOutputCP(savedCodePage_);
+    }
 }
 
 }  // namespace kelvar::console

@@ -22,7 +22,8 @@ enum class KindStatus {
 };
 
 struct KindCheck {
-    KindStatus status = KindStatus::Skipped;
+    // Failed until the check has shown otherwise, so no path can pass for a clean kind by default.
+    KindStatus status = KindStatus::Failed;
     std::optional<Maxima> stored;
     std::optional<Maxima> found;
     // For a failed kind: the first failing step's error description, or what could not be read.

@@ -10,7 +10,6 @@
 #include "repair/voucher_type_table.h"
 
 namespace kelvar {
-namespace {}  // namespace
 
 RepairRun::RepairRun(DatabaseObjects& db, std::string_view databaseName)
     : db_(db), databaseName_(databaseName) {}

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <map>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -47,14 +49,17 @@ class CliE2eTest : public testing::Test {
         return byCode;
     }
 
-    // Statements that would change data, from the stand-in's log of everything it received.
+    // Every statement the stand-in received that is not a query, a database switch or a session
+    // setting, in any letter case: anything else could change data.
     [[nodiscard]] std::vector<std::string> writesReceived() const {
         std::vector<std::string> writes;
         for (const auto& sql : server.sqlTexts()) {
-            for (const char* verb : {"update", "insert", "delete"}) {
-                if (sql.find(verb) != std::string::npos) {
-                    writes.push_back(sql);
-                }
+            std::string lower = sql;
+            std::transform(lower.begin(), lower.end(), lower.begin(),
+                           [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+            if (!lower.starts_with("select ") && !lower.starts_with("use ") &&
+                !lower.starts_with("set ")) {
+                writes.push_back(sql);
             }
         }
         return writes;

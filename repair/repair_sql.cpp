@@ -45,20 +45,29 @@ std::string maximumQuery(std::size_t row) {
                    ") as idc from ", kind.mainTable, " as a,", kind.detailTable, " as b"});
 }
 
+namespace {
+
+// The one counter row of an account and a kind: the lookup, the check's read and the update
+// all name it with the same words.
+std::string whereCounter(AccountNumber account, std::string_view vouchType) {
+    return joined({" where cAcc_id=", number(account), " and cvouchtype='", vouchType, "'"});
+}
+
+}  // namespace
+
 std::string lookupText(AccountNumber account, std::string_view vouchType) {
-    return joined({"select cvouchtype from zrsystem..za_identity where cAcc_id=", number(account),
-                   " and cvouchtype='", vouchType, "'"});
+    return "select cvouchtype from zrsystem..za_identity" + whereCounter(account, vouchType);
 }
 
 std::string counterText(AccountNumber account, std::string_view vouchType) {
-    return joined({"select iFatherId,iChildId from zrsystem..za_identity where cAcc_id=",
-                   number(account), " and cvouchtype='", vouchType, "'"});
+    return "select iFatherId,iChildId from zrsystem..za_identity" +
+           whereCounter(account, vouchType);
 }
 
 std::string updateText(AccountNumber account, std::string_view vouchType, Maxima maxima) {
     return joined({"update zrsystem..za_identity set ifatherid=", number(maxima.fatherId),
-                   ",iChildId=", number(maxima.childId), " where cAcc_id=", number(account),
-                   " and cvouchtype='", vouchType, "'"});
+                   ",iChildId=", number(maxima.childId)}) +
+           whereCounter(account, vouchType);
 }
 
 std::string insertText(AccountNumber account, std::string_view vouchType, Maxima maxima) {

@@ -87,6 +87,10 @@ TEST_P(ServerMode, SettlesEachClientLevelAsSqlServerDoes) {
         EXPECT_TRUE(logins.back().ok) << level;
         EXPECT_EQ(logins.back().encryption, settled) << level;
     }
+    // Decrypted or not, the password never reaches the log.
+    for (const auto& line : server.logLines()) {
+        EXPECT_EQ(line.find(server.password()), std::string::npos) << line;
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -48,14 +48,20 @@ void Server::acceptLoop() {
         std::lock_guard lock(mutex_);
         reapFinished();
         Connection& c = connections_.emplace_back();
-        c.session = std::make_unique<Session>(std::move(client), nextSpid_++, settings_);
+        try {
+            c.session = std::make_unique<Session>(std::move(client), nextSpid_++, settings_);
+            c.thread = std::thread([&c] {
+                c.session->run();
+                c.finished = true;
+            });
+        } catch (const std::exception&) {
+            // Out of threads or memory under a flood of clients: this one is turned away, and
+            // the server goes on serving the others.
+            connections_.pop_back();
+        }
         if (nextSpid_ == 0) {
             nextSpid_ = 51;
         }
-        c.thread = std::thread([&c] {
-            c.session->run();
-            c.finished = true;
-        });
     }
 }
 

@@ -37,6 +37,12 @@ Session::Session(UniqueFd socket, std::uint16_t spid, const ServerSettings& sett
     : socket_(std::move(socket)), plain_(socket_.get()), spid_(spid), settings_(settings) {}
 
 void Session::stop() {
+    {
+        // Also ends a latency wait during the login, before any reader thread could notice.
+        std::lock_guard lock(mutex_);
+        closed_ = true;
+        wake_.notify_all();
+    }
     ::shutdown(socket_.get(), SHUT_RDWR);
 }
 
@@ -58,6 +64,9 @@ void Session::run() {
 std::optional<Protection> Session::negotiate(const Message& prelogin) {
     const auto answer = answerEncryption(settings_.encryption, clientEncryption(prelogin.payload));
     if (!answer) {
+        // As SQL Server with Force Encryption: it says encryption is required, then closes.
+        writeMessage(plain_, packet_type::kTabularResult, preloginReply(encrypt::kRequired),
+                     packetSize_, spid_);
         return std::nullopt;
     }
     waitLatency();

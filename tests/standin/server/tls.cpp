@@ -39,6 +39,9 @@ struct BioFree {
 constexpr std::size_t kHandshakePacketSize = 4096;
 // A handshake takes two flights from the client; more means a confused or hostile one.
 constexpr int kMaxHandshakeFlights = 8;
+// A TLS record: type, version and length, then at most 2^14 bytes plus expansion.
+constexpr std::size_t kRecordHeaderSize = 5;
+constexpr std::size_t kMaxRecordBody = 16384 + 2048;
 constexpr long kCertificateDays = 365;
 
 // `what` and the oldest queued OpenSSL error; empties this thread's error queue.
@@ -97,7 +100,8 @@ TlsContext::TlsContext() : ctx_(SSL_CTX_new(TLS_server_method())) {
     if (!ready) {
         throw std::runtime_error(openSslError("cannot set up TLS"));
     }
-    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION);
+    // No tickets at all: a client that reads raw records after the handshake must get none.
+    SSL_CTX_set_options(ctx, SSL_OP_NO_RENEGOTIATION | SSL_OP_NO_TICKET);
     SSL_CTX_set_session_cache_mode(ctx, SSL_SESS_CACHE_OFF);
 }
 
@@ -166,8 +170,6 @@ void TlsTransport::acceptInsidePrelogin(Transport& plain, std::uint16_t spid) {
 
 bool TlsTransport::readAll(std::span<std::uint8_t> out) {
     std::size_t got = 0;
-    // Large enough for a whole record, so one read usually makes progress.
-    std::array<std::uint8_t, 17 * 1024> received{};
     while (got < out.size()) {
         {
             std::lock_guard lock(mutex_);
@@ -186,15 +188,25 @@ bool TlsTransport::readAll(std::span<std::uint8_t> out) {
                 throw ProtocolError(openSslError("TLS read failed"));
             }
         }
-        const std::size_t n = recvSome(fd_, received);
-        if (n == 0) {
+        // Whole records only, so nothing after the last one is taken off the socket: when only
+        // the login is encrypted, plain TDS follows the LOGIN7's records.
+        Bytes record(kRecordHeaderSize);
+        if (!recvAll(fd_, record)) {
             if (got == 0) {
                 return false;
             }
             throw ProtocolError("connection closed inside a TLS message");
         }
+        const std::size_t length = (static_cast<std::size_t>(record[3]) << 8) | record[4];
+        if (length > kMaxRecordBody) {
+            throw ProtocolError("TLS record too long");
+        }
+        record.resize(kRecordHeaderSize + length);
+        if (length > 0 && !recvAll(fd_, std::span(record).subspan(kRecordHeaderSize))) {
+            throw ProtocolError("connection closed inside a TLS record");
+        }
         std::lock_guard lock(mutex_);
-        feed(std::span(received).first(n));
+        feed(record);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 // exit status; a connection that simply ends stops the server too.
 #pragma once
 
+#include <charconv>
 #include <cstddef>
 #include <functional>
 #include <optional>
@@ -47,13 +48,19 @@ class FieldReader {
                 part = &length;
             } else if (c == '\n' && part == &length) {
                 break;
-            } else if (part->size() > 32) {
-                throw std::runtime_error("launcher field header too long");
+            } else if (c == '\n' || part->size() > 32) {
+                throw std::runtime_error("bad launcher field header");
             } else {
                 *part += c;
             }
         }
-        const std::size_t size = std::stoul(length);
+        std::size_t size = 0;
+        const auto [end, error] =
+            std::from_chars(length.data(), length.data() + length.size(), size);
+        if (length.empty() || error != std::errc{} || end != length.data() + length.size() ||
+            size > kMaxValue) {
+            throw std::runtime_error("bad launcher field length");
+        }
         if (!fill(size)) {
             throw std::runtime_error("launcher connection ended inside a field");
         }
@@ -63,6 +70,9 @@ class FieldReader {
     }
 
   private:
+    // Far beyond any SQL or password a test sends; keeps a confused peer from growing the buffer.
+    static constexpr std::size_t kMaxValue = 16 * 1024 * 1024;
+
     // Makes `count` unread bytes available; false when the source ends first.
     bool fill(std::size_t count) {
         buffer_.erase(0, at_);

@@ -106,7 +106,9 @@ StandinProcess::StandinProcess(StandinOptions options)
     if (child_->socket == INVALID_SOCKET ||
         ::connect(child_->socket, reinterpret_cast<const sockaddr*>(&address), sizeof address) !=
             0) {
-        throw std::runtime_error("cannot reach kelvar-standin-launcher");
+        throw std::runtime_error("cannot reach kelvar-standin-launcher on 127.0.0.1:" +
+                                 std::to_string(ntohs(address.sin_port)) + " (Winsock error " +
+                                 std::to_string(WSAGetLastError()) + ")");
     }
     std::string request = launcher::encode("data", options_.dataDir.string()) +
                           launcher::encode("password", options_.password);

@@ -6,12 +6,14 @@
 // connection does. Usage: kelvar-standin-launcher --port-file FILE (the port is written there
 // once the launcher listens); SIGTERM or SIGINT ends it and every server it started.
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -87,6 +89,9 @@ void serve(int fd) {
             const auto newline = field->value.find('\n');
             options.withSql(field->value.substr(0, newline),
                             newline == std::string::npos ? "" : field->value.substr(newline + 1));
+        } else {
+            sendAll(fd, encode("error", "kelvar-standin-launcher takes no field " + field->name));
+            return;
         }
     }
     if (!field) {
@@ -127,7 +132,20 @@ int listenOnLoopback(std::uint16_t& port) {
 struct Client {
     std::unique_ptr<Socket> socket;
     std::thread thread;
+    std::atomic<bool> finished = false;
 };
+
+// Joins the threads of connections that ended, so a long test run does not pile them up.
+void reapFinished(std::list<Client>& clients) {
+    for (auto it = clients.begin(); it != clients.end();) {
+        if (it->finished) {
+            it->thread.join();
+            it = clients.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
 
 int run(const std::filesystem::path& portFile) {
     sigset_t stopSignals;
@@ -139,7 +157,7 @@ int run(const std::filesystem::path& portFile) {
     std::uint16_t port = 0;
     const Socket listener(listenOnLoopback(port));
     int wake[2];
-    if (::pipe(wake) != 0) {
+    if (::pipe2(wake, O_CLOEXEC) != 0) {
         throw std::runtime_error(std::string("pipe: ") + std::strerror(errno));
     }
     const Socket wakeRead(wake[0]);
@@ -171,14 +189,16 @@ int run(const std::filesystem::path& portFile) {
         if (fd < 0) {
             continue;
         }
+        reapFinished(clients);
         Client& client = clients.emplace_back();
         client.socket = std::make_unique<Socket>(fd);
-        client.thread = std::thread([fd] {
+        client.thread = std::thread([fd, &finished = client.finished] {
             try {
                 serve(fd);
             } catch (const std::exception& error) {
                 std::cerr << "kelvar-standin-launcher: " << error.what() << '\n';
             }
+            finished = true;
         });
     }
     // Ending every connection ends its server; each thread then returns.

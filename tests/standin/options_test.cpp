@@ -7,10 +7,10 @@ namespace {
 
 TEST(StandinArguments, ParsesEveryOption) {
     std::string error;
-    const auto o =
-        parseOptions({"--data", "d", "--password", "p w", "--host", "0.0.0.0", "--port", "0",
-                      "--log", "l.jsonl", "--latency-ms", "250", "--encryption", "force"},
-                     error);
+    const auto o = parseOptions(
+        {"--data", "d", "--password", "p w", "--host", "0.0.0.0", "--port", "0", "--log", "l.jsonl",
+         "--latency-ms", "250", "--exit-with-stdin", "--encryption", "force"},
+        error);
     ASSERT_TRUE(o) << error;
     EXPECT_EQ(o->dataDir, "d");
     EXPECT_EQ(o->password, "p w");
@@ -19,6 +19,7 @@ TEST(StandinArguments, ParsesEveryOption) {
     EXPECT_EQ(o->logPath, "l.jsonl");
     EXPECT_EQ(o->latency.count(), 250);
     EXPECT_EQ(o->encryption, EncryptionMode::kForce);
+    EXPECT_TRUE(o->exitWithStdin);
 }
 
 TEST(StandinArguments, DefaultsToLoopbackPort1433EncryptedLoginWithoutLogOrLatency) {
@@ -30,6 +31,7 @@ TEST(StandinArguments, DefaultsToLoopbackPort1433EncryptedLoginWithoutLogOrLaten
     EXPECT_TRUE(o->logPath.empty());
     EXPECT_EQ(o->latency.count(), 0);
     EXPECT_EQ(o->encryption, EncryptionMode::kLogin);
+    EXPECT_FALSE(o->exitWithStdin);
 }
 
 TEST(StandinArguments, TakesEachEncryptionMode) {

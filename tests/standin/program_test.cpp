@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -56,6 +57,23 @@ TEST(StandinProgram, BadArgumentsPrintUsageAndExitWith2) {
     EXPECT_EQ(WEXITSTATUS(status), 2);
     EXPECT_NE(output.find("usage: kelvar-standin --data DIR --password PW"), std::string::npos)
         << output;
+}
+
+// The harness holds the server's standard input, so a test that dies takes its server with it.
+TEST(StandinProgram, WithExitWithStdinStopsCleanlyWhenItsStandardInputEnds) {
+    const fs::path data =
+        fs::temp_directory_path() / ("kelvar-stdin-test-" + std::to_string(::getpid()));
+    fs::copy(KELVAR_SAMPLE_DIR, data, fs::copy_options::recursive);
+    // timeout(1) ends a server that would wait for ever with 124 instead of hanging the test.
+    const std::string command = "timeout 30 " + std::string(KELVAR_STANDIN_PATH) + " --data " +
+                                data.string() +
+                                " --password x --port 0 --exit-with-stdin >/dev/null";
+    FILE* input = ::popen(command.c_str(), "w");
+    ASSERT_NE(input, nullptr);
+    const int status = ::pclose(input);  // closes the server's standard input, then waits
+    fs::remove_all(data);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(StandinProgram, ExitsCleanlyOnSigtermAfterWorkWithoutTouchingItsDataFolder) {

@@ -29,6 +29,8 @@ namespace fs = std::filesystem;
 struct StandinProcess::Child {
     fs::path workDir;
     pid_t pid = -1;
+    // The server's standard input: it stops when this closes, also when the test dies.
+    int lifeline = -1;
 };
 
 namespace {
@@ -143,6 +145,12 @@ StandinProcess::StandinProcess(StandinOptions options)
         }
         Fd readEnd(fds[0]);
         Fd writeEnd(fds[1]);
+        int lifeline[2];
+        if (::pipe2(lifeline, O_CLOEXEC) != 0) {
+            throw std::runtime_error("pipe: " + std::string(std::strerror(errno)));
+        }
+        Fd serverInput(lifeline[0]);
+        child_->lifeline = lifeline[1];
 
         std::vector<std::string> args = {KELVAR_STANDIN_PATH,
                                          "--data",
@@ -152,7 +160,8 @@ StandinProcess::StandinProcess(StandinOptions options)
                                          "--port",
                                          "0",
                                          "--log",
-                                         logPath_.string()};
+                                         logPath_.string(),
+                                         "--exit-with-stdin"};
         args.insert(args.end(), options_.extraArgs.begin(), options_.extraArgs.end());
         std::vector<char*> argv;
         for (auto& a : args) {
@@ -163,6 +172,7 @@ StandinProcess::StandinProcess(StandinOptions options)
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
         posix_spawn_file_actions_adddup2(&actions, writeEnd.get(), STDOUT_FILENO);
+        posix_spawn_file_actions_adddup2(&actions, serverInput.get(), STDIN_FILENO);
         const int rc = ::posix_spawn(&child_->pid, KELVAR_STANDIN_PATH, &actions, nullptr,
                                      argv.data(), environ);
         posix_spawn_file_actions_destroy(&actions);
@@ -195,6 +205,10 @@ int StandinProcess::stop() {
         }
         exitStatus_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
         child_->pid = -1;
+    }
+    if (child_->lifeline >= 0) {
+        ::close(child_->lifeline);
+        child_->lifeline = -1;
     }
     return exitStatus_;
 }

@@ -1,10 +1,13 @@
 // kelvar-standin: a loopback SQL Server stand-in for tests, benchmarks and the demo.
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <exception>
 #include <iostream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "catalog.h"
@@ -43,6 +46,15 @@ int main(int argc, char** argv) {
                                      options->encryption, tls ? &*tls : nullptr});
         server.start();
         std::cout << "listening on " << options->host << ':' << server.port() << std::endl;
+        if (options->exitWithStdin) {
+            // Left blocked in read() when the server stops otherwise; the process ends it.
+            std::thread([] {
+                char byte = 0;
+                while (::read(STDIN_FILENO, &byte, 1) > 0) {
+                }
+                ::kill(::getpid(), SIGTERM);
+            }).detach();
+        }
 
         int signal = 0;
         sigwait(&stopSignals, &signal);

@@ -25,6 +25,10 @@ std::optional<Options> parseOptions(const std::vector<std::string>& args, std::s
     bool havePassword = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const std::string& flag = args[i];
+        if (flag == "--exit-with-stdin") {
+            options.exitWithStdin = true;
+            continue;
+        }
         if (i + 1 >= args.size()) {
             error = "missing value after " + flag;
             return std::nullopt;
